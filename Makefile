@@ -1,0 +1,52 @@
+# The two everyday commands are `make run` and `make test`; both install what
+# is missing first.
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: deps run test test-clang fuzz bench format clean
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/release/build.ninja:
+	cmake -S . -B $(BUILD)/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DOVCORE_TESTS=OFF
+
+run: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j $(JOBS)
+	$(BUILD)/release/app/ovcore
+
+$(BUILD)/asan/build.ninja:
+	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DOVCORE_SANITIZE=ON -DOVCORE_BENCH=OFF
+
+test: deps $(BUILD)/asan/build.ninja
+	cmake --build $(BUILD)/asan -j $(JOBS)
+	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
+
+$(BUILD)/clang/build.ninja:
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD)/clang $(CMAKE_GEN) \
+	  -DCMAKE_BUILD_TYPE=Debug -DOVCORE_SANITIZE=ON -DOVCORE_BENCH=OFF
+
+test-clang: deps $(BUILD)/clang/build.ninja
+	cmake --build $(BUILD)/clang -j $(JOBS)
+	cd $(BUILD)/clang && ctest --output-on-failure -j $(JOBS)
+
+$(BUILD)/fuzz/build.ninja:
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD)/fuzz $(CMAKE_GEN) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOVCORE_FUZZ=ON -DOVCORE_TESTS=OFF
+
+fuzz: deps $(BUILD)/fuzz/build.ninja
+	cmake --build $(BUILD)/fuzz -j $(JOBS)
+	@echo "fuzz targets: $(BUILD)/fuzz/tools/fuzz/ (seeds in tools/fuzz/corpus/<name>/)"
+
+$(BUILD)/bench/build.ninja:
+	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DOVCORE_TESTS=OFF
+
+bench: deps $(BUILD)/bench/build.ninja
+	cmake --build $(BUILD)/bench -j $(JOBS)
+
+format:
+	git ls-files '*.h' '*.cc' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,18 @@
+// The subcommands of the ovcore program. Each runs with the arguments after
+// its name and returns the process exit code.
+#pragma once
+
+#include <cstdio>
+
+struct ovcore_command {
+    const char *name;
+    const char *synopsis;  // arguments, shown by --help
+    const char *summary;   // one line, shown by --help
+    int (*run)(int argc, char **argv);
+};
+
+// Runs the self-test; prints "OK" and returns 0 when it passes.
+int ovcore_selftest();
+
+const ovcore_command *ovcore_find_command(const char *name);
+void ovcore_print_usage(FILE *out);

@@ -1,0 +1,2 @@
+# System libraries, all from Debian packages (scripts/install-deps.sh).
+find_package(Threads REQUIRED)
