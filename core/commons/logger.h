@@ -48,7 +48,8 @@ logger_s *logger_open_with_callback(const char *name, int level, logger_callback
 // 1 when closing the stream failed.
 int logger_close(logger_s *logger);
 
-void logger_vlog(const logger_s *logger, int level, const char *format, va_list args);
+void logger_vlog(const logger_s *logger, int level, const char *format, va_list args)
+    OV_PRINTF(3, 0);
 void logger_log(const logger_s *logger, int level, const char *format, ...) OV_PRINTF(3, 4);
 
 // Level tests for callers that build costly messages.

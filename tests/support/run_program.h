@@ -1,0 +1,13 @@
+// Runs the ovcore program as a user would and collects what it printed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProgramResult {
+    int exit_code;
+    std::string out;
+    std::string err;
+};
+
+ProgramResult run_ovcore(const std::vector<std::string> &args);
