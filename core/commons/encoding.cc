@@ -210,7 +210,15 @@ std::string host_for_url(std::string_view host) {
         }
     }
     // Two colons at least: "a:b" could still be a host with a port.
-    return colons >= 2 ? "[" + std::string(host) + "]" : std::string(host);
+    if (colons < 2) {
+        return std::string(host);
+    }
+    std::string bracketed;
+    bracketed.reserve(host.size() + 2);
+    bracketed += '[';
+    bracketed += host;
+    bracketed += ']';
+    return bracketed;
 }
 
 int parse_ipv4(std::string_view text, uint8_t out[4]) {
