@@ -4,7 +4,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps run test test-clang fuzz bench format clean
+.PHONY: deps run test test-clang fuzz bench psl-update format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -44,6 +44,13 @@ $(BUILD)/bench/build.ninja:
 
 bench: deps $(BUILD)/bench/build.ninja
 	cmake --build $(BUILD)/bench -j $(JOBS)
+
+# Regenerates the built-in public-suffix snapshot from Debian's publicsuffix.
+PSL_LIST ?= /usr/share/publicsuffix/public_suffix_list.dat
+psl-update: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release --target psl_gen
+	$(BUILD)/release/tools/gen/psl_gen $(PSL_LIST) \
+	  "$$(dpkg-query -W -f='$${Version}' publicsuffix)" assets/psl/public_suffix_list.inc
 
 format:
 	git ls-files '*.h' '*.cc' | xargs clang-format -i
