@@ -177,13 +177,8 @@ int read_word(parser &p, std::string_view word, int type, int64_t value) {
     return 0;
 }
 
-// Reads one value token into the state; containers only consume their bracket.
-int read_value(parser &p) {
+int read_token(parser &p) {
     ffjson_state *sc = p.sc;
-    sc->str = "";
-    sc->str_len = 0;
-    sc->num = 0;
-    sc->fnum = 0;
     switch (p.text[p.pos]) {
         case '"': {
             int r = read_string(p, p.str);
@@ -206,6 +201,22 @@ int read_value(parser &p) {
         default:
             return read_number(p);
     }
+}
+
+// Reads one value token into the state; containers only consume their bracket.
+int read_value(parser &p) {
+    ffjson_state *sc = p.sc;
+    sc->str = "";
+    sc->str_len = 0;
+    sc->num = 0;
+    sc->fnum = 0;
+    size_t start = p.pos;
+    int r = read_token(p);
+    // A string's raw bytes leave out its quotes.
+    size_t quote = r == 0 && sc->type == FFJSON_TOK_STR ? 1 : 0;
+    sc->raw = p.text + start + quote;
+    sc->raw_len = r == 0 ? p.pos - start - 2 * quote : 0;
+    return r;
 }
 
 bool accepts(int field_type, int token, bool allow_null) {
@@ -399,6 +410,8 @@ int on_close(parser &p) {
         return 0;
     }
     sc->type = opener == '{' ? FFJSON_TOK_OBJ : FFJSON_TOK_ARR;
+    sc->raw = p.text + p.pos - 1;
+    sc->raw_len = 1;
     const ffjson_field *closing = close_entry(p);
     if (closing != nullptr && closing->handler) {
         int r = call_handler(p, closing->handler);
@@ -488,6 +501,7 @@ int ffjson_parse(const char *text, size_t length, const ffjson_field *root, size
     sc.udata = udata;
     sc.key = "";
     sc.str = "";
+    sc.raw = "";
     sc.ctxs[0] = ffjson_ctx{root, root_count, 0, false};
     sc.ictx = 1;
     parser p{&sc, text, length};

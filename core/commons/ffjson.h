@@ -122,6 +122,13 @@ struct ffjson_state {
     size_t str_len;
     int64_t num;  // integer; 1 or 0 for booleans
     double fnum;  // floating-point number
+    // The current value as it is written in the input (a view of the caller's
+    // text, valid as long as the text is): for a string, the bytes between its
+    // quotes with escapes undecoded, so that handlers can keep views of the
+    // text instead of copies; for a number, a word or null, its text; for a
+    // container, the bracket its handler runs at.
+    const char *raw;
+    size_t raw_len;
     ffjson_ctx ctxs[16];
     size_t ictx;  // number of contexts in use
 };

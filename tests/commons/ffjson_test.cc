@@ -274,6 +274,54 @@ TEST(FfjsonParse, ReportsLastTokenOnSuccess) {
     EXPECT_EQ(got.err.line, 3u);
 }
 
+// Records each value's raw bytes, and whether they lie inside the parsed text.
+struct RawSeen {
+    std::string doc;
+    Events raws;
+};
+
+int on_raw(ffjson_state *sc) {
+    auto *seen = static_cast<RawSeen *>(sc->udata);
+    bool inside =
+        sc->raw >= seen->doc.data() && sc->raw + sc->raw_len <= seen->doc.data() + seen->doc.size();
+    seen->raws.push_back(inside ? std::string(sc->raw, sc->raw_len) : "outside");
+    return 0;
+}
+
+int open_raw(ffjson_state *sc);
+const ffjson_field kRawMembers[] = {
+    {"o", FFJSON_TOBJ, open_raw},
+    {nullptr, FFJSON_TCLOSE, on_raw},
+    {"*", FFJSON_TANY, on_raw},
+};
+
+int open_raw(ffjson_state *sc) {
+    on_raw(sc);
+    ffjson_push(sc, kRawMembers, FFCNT(kRawMembers));
+    return 0;
+}
+
+TEST(FfjsonParse, RawBytesOfValues) {
+    const ffjson_field root[] = {{nullptr, FFJSON_TOBJ, open_raw}};
+    struct Row {
+        const char *name;
+        std::string doc;
+        Events raws;
+    };
+    const Row rows[] = {
+        {"every kind of value, escapes undecoded",
+         R"({"s": "a\"b\u0041", "e": "", "n": -1.5e3, "t": true, "z": null, "o": {}})",
+         {"{", R"(a\"b\u0041)", "", "-1.5e3", "true", "null", "{", "}", "}"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        RawSeen seen{row.doc, {}};
+        EXPECT_EQ(ffjson_parse(seen.doc.data(), seen.doc.size(), root, FFCNT(root), &seen, nullptr),
+                  0);
+        EXPECT_EQ(seen.raws, row.raws);
+    }
+}
+
 TEST(FfjsonParse, NullTextWithZeroLength) {
     Events seen;
     ffjson_error err{};
