@@ -16,6 +16,8 @@ int run_selftest_command(int argc, char **) {
 const ovcore_command kCommands[] = {
     {"selftest", "", "run the self-test of the core and print OK (the default)",
      run_selftest_command},
+    {"lint", "FILE...", "report the network rules of filter lists that are rejected, and why",
+     ovcore_lint},
 };
 
 }  // namespace

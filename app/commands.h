@@ -14,5 +14,8 @@ struct ovcore_command {
 // Runs the self-test; prints "OK" and returns 0 when it passes.
 int ovcore_selftest();
 
+// Reports the network rules of filter lists that the engine rejects.
+int ovcore_lint(int argc, char **argv);
+
 const ovcore_command *ovcore_find_command(const char *name);
 void ovcore_print_usage(FILE *out);
