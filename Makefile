@@ -42,8 +42,11 @@ fuzz: deps $(BUILD)/fuzz/build.ninja
 $(BUILD)/bench/build.ninja:
 	cmake -S . -B $(BUILD)/bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DOVCORE_TESTS=OFF
 
+# Builds the benchmarks, then compares the engine with the peer engines on
+# EasyList + EasyPrivacy and the request corpora (tools/bench/peers/README.md).
 bench: deps $(BUILD)/bench/build.ninja
 	cmake --build $(BUILD)/bench -j $(JOBS)
+	OVCORE_BIN=$(BUILD)/bench/app/ovcore tools/bench/peers/compare.sh
 
 # Regenerates the built-in public-suffix snapshot from Debian's publicsuffix.
 PSL_LIST ?= /usr/share/publicsuffix/public_suffix_list.dat

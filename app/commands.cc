@@ -18,6 +18,10 @@ const ovcore_command kCommands[] = {
      run_selftest_command},
     {"lint", "FILE...", "report the network rules of filter lists that are rejected, and why",
      ovcore_lint},
+    {"check", "--rules FILE... [--rule TEXT]...",
+     "match requests read as JSON lines from standard input", ovcore_check},
+    {"bench", "--rules FILE... --requests FILE.jsonl [--rounds N]",
+     "measure load time, memory and match time of the engine", ovcore_bench},
 };
 
 }  // namespace

@@ -17,5 +17,11 @@ int ovcore_selftest();
 // Reports the network rules of filter lists that the engine rejects.
 int ovcore_lint(int argc, char **argv);
 
+// Answers requests (JSON lines on standard input) with the engine's decision.
+int ovcore_check(int argc, char **argv);
+
+// Measures load time, memory and match time of the engine on real lists.
+int ovcore_bench(int argc, char **argv);
+
 const ovcore_command *ovcore_find_command(const char *name);
 void ovcore_print_usage(FILE *out);

@@ -22,6 +22,9 @@ for p in $PACKAGES; do
   esac
 done
 
+# npm comes with some Node.js builds; Debian's own is a package of its own.
+command -v npm >/dev/null 2>&1 || missing="$missing npm"
+
 [ -z "$missing" ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

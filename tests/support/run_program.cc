@@ -30,11 +30,17 @@ int temp_fd() {
 
 }  // namespace
 
-ProgramResult run_ovcore(const std::vector<std::string> &args) {
+ProgramResult run_ovcore(const std::vector<std::string> &args, const std::string &input) {
+    int in_fd = temp_fd();
+    if (write(in_fd, input.data(), input.size()) != static_cast<ssize_t>(input.size())) {
+        return {-1, "", "cannot write the input"};
+    }
+    lseek(in_fd, 0, SEEK_SET);
     int out_fd = temp_fd();
     int err_fd = temp_fd();
     pid_t pid = fork();
     if (pid == 0) {
+        dup2(in_fd, STDIN_FILENO);
         dup2(out_fd, STDOUT_FILENO);
         dup2(err_fd, STDERR_FILENO);
         std::vector<char *> argv{const_cast<char *>(OVCORE_PROGRAM)};
@@ -47,5 +53,6 @@ ProgramResult run_ovcore(const std::vector<std::string> &args) {
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    close(in_fd);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out_fd), slurp(err_fd)};
 }

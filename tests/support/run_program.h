@@ -10,4 +10,5 @@ struct ProgramResult {
     std::string err;
 };
 
-ProgramResult run_ovcore(const std::vector<std::string> &args);
+// Runs the program with `input` on its standard input.
+ProgramResult run_ovcore(const std::vector<std::string> &args, const std::string &input = "");

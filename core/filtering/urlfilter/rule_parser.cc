@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/filtering/common/pattern_to_regex.h"
+#include "core/filtering/urlfilter/redirect_resources.h"
 #include "core/filtering/urlfilter/rule_options.h"
 
 static_assert(RULE_PATTERN_COMPILE_OPTIONS == (PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS |
@@ -236,24 +237,45 @@ int urlfilter_compile_rule(urlfilter_context_t *engine, cached_rule_t *rule) {
     return 0;
 }
 
-bool rule_clone(const cached_rule_t *rule, cached_rule_t *clone) {
-    LogHandle log("rule_clone", LOG_LEVEL_INFO);
-    urlfilter_context_t context;
-    if (urlfilter_context_init(&context, log.get(), (rule->flags & RULE_REDIRECT) != 0) != 0) {
+namespace {
+
+bool clone_with(urlfilter_context_t *context, const cached_rule_t *rule, cached_rule_t *clone) {
+    char *copy = static_cast<char *>(malloc(rule->text_len + 1u));
+    if (copy == nullptr) {
         return false;
     }
-    char *copy = static_cast<char *>(malloc(rule->text_len + 1u));
-    bool ok = copy != nullptr;
-    if (ok) {
-        memcpy(copy, rule->text, rule->text_len);
-        copy[rule->text_len] = '\0';
-        ok = parse_rule(&context, copy, rule->text_len, rule->user_tag, clone) == RULE_PARSE_OK;
-    }
-    if (ok) {
-        clone->owned_text = copy;
-    } else {
+    memcpy(copy, rule->text, rule->text_len);
+    copy[rule->text_len] = '\0';
+    if (parse_rule(context, copy, rule->text_len, rule->user_tag, clone) != RULE_PARSE_OK) {
         free(copy);
+        return false;
     }
+    clone->owned_text = copy;
+    return true;
+}
+
+// The logger clones report through, and the resources they resolve names in;
+// both live as long as the process.
+logger_s *clone_logger() {
+    static LogHandle log("rule_clone", LOG_LEVEL_INFO);
+    return log.get();
+}
+
+const redirect_resources_t *clone_redirects() {
+    static redirect_resources_t *base = redirect_resources_new(clone_logger());
+    return base;
+}
+
+}  // namespace
+
+bool rule_clone(const cached_rule_t *rule, cached_rule_t *clone) {
+    urlfilter_context_t context;
+    urlfilter_context_init(&context, clone_logger(), false);
+    if (rule->flags & RULE_REDIRECT) {
+        context.redirects = const_cast<redirect_resources_t *>(clone_redirects());
+    }
+    bool ok = clone_with(&context, rule, clone);
+    context.redirects = nullptr;  // borrowed
     urlfilter_context_release(&context);
     return ok;
 }

@@ -71,5 +71,8 @@ int prepare_badfilter_ruletext(urlfilter_context_t *engine, cached_rule_t *rule)
 int urlfilter_compile_rule(urlfilter_context_t *engine, cached_rule_t *rule);
 
 // Parses the rule's text again into an independent record that owns a copy of
-// the text and keeps the rule's tag. Returns false when that fails.
+// the text and keeps the rule's tag. Clones resolve "$redirect=" names in one
+// process-wide copy of the built-in resources (immutable, loaded on first
+// use) rather than loading their own each time. Returns false when the parse
+// fails.
 bool rule_clone(const cached_rule_t *rule, cached_rule_t *clone);

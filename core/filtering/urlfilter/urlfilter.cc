@@ -1,0 +1,82 @@
+#include "core/filtering/urlfilter/urlfilter.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "core/filtering/urlfilter/rule_parser.h"
+#include "core/filtering/urlfilter/urlfilter_internal.h"
+
+urlfilter_s *urlfilter_new(logger_s *logger, uint32_t cache_capacity) {
+    auto *engine = new (std::nothrow) urlfilter_s(cache_capacity);
+    if (engine == nullptr) {
+        return nullptr;
+    }
+    urlfilter_context_init(&engine->context, logger, true);
+    engine->storage.engine = &engine->context;
+    return engine;
+}
+
+void urlfilter_free(urlfilter_s *engine) {
+    if (engine == nullptr) {
+        return;
+    }
+    for (auto &[id, text] : engine->storage.rule_texts) {
+        free(text);
+    }
+    urlfilter_context_release(&engine->context);
+    delete engine;
+}
+
+const redirect_resources_t *urlfilter_redirects(const urlfilter_s *engine) {
+    return engine->context.redirects;
+}
+
+size_t urlfilter_rule_count(const urlfilter_s *engine) {
+    return engine->storage.rule_texts.size();
+}
+
+int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int32_t user_tag) {
+    cached_rule_t rule{};
+    int rc = parse_rule(&engine->context, text, length, user_tag, &rule);
+    if (rc != RULE_PARSE_OK) {
+        return rc;
+    }
+    std::string_view parsed_text(rule.text, rule.text_len);
+    if (engine->storage.known_texts.count(parsed_text) != 0) {
+        rule_release(&rule);
+        return URLFILTER_DUPLICATE;
+    }
+    size_t shortcut_len = rule.shortcut ? strlen(rule.shortcut) : 0;
+    char *copy = static_cast<char *>(malloc(parsed_text.size() + shortcut_len + 2));
+    if (copy == nullptr) {
+        rule_release(&rule);
+        return RULE_PARSE_FAILED;
+    }
+    memcpy(copy, parsed_text.data(), parsed_text.size());
+    copy[parsed_text.size()] = '\0';
+    char *shortcut = copy + parsed_text.size() + 1;
+    memcpy(shortcut, rule.shortcut ? rule.shortcut : "", shortcut_len + 1);
+    int32_t id = engine->next_id++;
+    engine->storage.rule_texts.emplace(id, copy);
+    engine->storage.known_texts.emplace(std::string_view(copy, parsed_text.size()), id);
+    index_add_rule(engine, &rule, id, shortcut);
+    rule_release(&rule);
+    return URLFILTER_ADDED;
+}
+
+int urlfilter_clearrule(urlfilter_s *engine, const char *text) {
+    logger_log(engine->context.logger, LOG_LEVEL_TRACE, "%s(): Called with rule: %s",
+               "urlfilter_clearrule", text);
+    while (*text == ' ' || *text == '\t') {
+        ++text;  // stored texts start after their leading blanks
+    }
+    rule_ptr rule = storage_find_text(&engine->storage, text);
+    if (rule == nullptr) {
+        return 1;
+    }
+    int32_t id = rule->id;
+    index_remove_rule(engine, rule.get(), id);
+    storage_remove(&engine->storage, id);
+    return 0;
+}

@@ -1,0 +1,77 @@
+// The engine's inner records, shared by its storage, index and matcher.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "core/commons/lru_cache.h"
+#include "core/filtering/urlfilter/key_table.h"
+#include "core/filtering/urlfilter/rule.h"
+#include "core/filtering/urlfilter/url_components.h"
+#include "core/filtering/urlfilter/urlfilter.h"
+#include "core/filtering/urlfilter/urlfilter_context.h"
+
+// Index keys: h = 5381, then h = (h * 33) ^ byte over the bytes, each taken as
+// a signed char.
+uint32_t urlfilter_key_hash(const char *bytes, size_t length);
+
+constexpr size_t URLFILTER_SHORTCUT_KEY_LENGTH = 5;
+
+struct table_set_t {
+    key_table_t shortcuts;
+    key_table_t domains;
+    bucket_t leftovers;
+    // One bit per low bits of a shortcut key, set when some key has them: most
+    // five-byte windows of a URL are ruled out without a hash-map lookup.
+    std::vector<uint64_t> shortcut_bits;
+};
+
+constexpr uint32_t URLFILTER_SHORTCUT_BITS = 1u << 20;
+
+// Where rules live: their texts (owned; each followed by a NUL and the rule's
+// lower-case shortcut), an id for each text, and the parsed rules that
+// requests needed lately.
+struct rule_storage_t {
+    std::unordered_map<int32_t, char *> rule_texts;
+    std::unordered_map<std::string_view, int32_t> known_texts;  // views of rule_texts
+    OvLRUCache<int32_t, rule_ptr> rule_cache;
+    urlfilter_context_t *engine;
+
+    explicit rule_storage_t(uint32_t capacity) : rule_cache(capacity) {}
+};
+
+rule_ptr storage_get(rule_storage_t *storage, int32_t id);
+rule_ptr storage_find_text(rule_storage_t *storage, std::string_view text);
+void storage_remove(rule_storage_t *storage, int32_t id);
+
+struct urlfilter_s {
+    urlfilter_context_t context;  // logger, redirects, match context, parser expressions
+    rule_storage_t storage;
+    table_set_t document_tables;
+    table_set_t request_tables;
+    table_set_t badfilter_tables;
+    std::unordered_map<std::string, index_entry_t> badfilter_by_text;
+    std::unordered_map<uint32_t, std::vector<int32_t>> badfilter_by_hash;
+    int32_t next_id = 1;
+    // Rules whose expression hit the match limit on some URL: each is
+    // reported once, and kept (a hostile URL must not strip rules).
+    std::unordered_set<int32_t> limit_reported;
+
+    explicit urlfilter_s(uint32_t capacity) : storage(capacity) {}
+};
+
+// The first 8 bytes of a shortcut (fewer, zero-padded, when it is shorter).
+uint64_t shortcut_head(const char *bytes, size_t length);
+
+// The text with its "domain=" option cut out, for comparing badfilter rules
+// with the rules they cancel.
+std::string strip_domain_option(std::string_view text);
+
+// Index placement; see urlfilter_index.cc.
+void index_add_rule(urlfilter_s *engine, const cached_rule_t *rule, int32_t id,
+                    const char *shortcut);
+void index_remove_rule(urlfilter_s *engine, const cached_rule_t *rule, int32_t id);

@@ -1,0 +1,631 @@
+// Matching one request: the referrer's page-level rules first, then the
+// candidates the index yields for the URL, each through the cheap checks
+// before its expression runs.
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/commons/strview.h"
+#include "core/filtering/common/public_suffix.h"
+#include "core/filtering/common/regex_limits.h"
+#include "core/filtering/urlfilter/rule_options.h"
+#include "core/filtering/urlfilter/rule_parser.h"
+#include "core/filtering/urlfilter/urlfilter_internal.h"
+
+namespace {
+
+const char kMatchRule[] = "match_rule";
+
+enum { MATCH_NOTFOUND = 0, MATCH_EXCEPTION = 1, MATCH_BLOCKING = 2, MATCH_BROKEN = -1 };
+
+struct MatchContext {
+    urlfilter_request_t request;
+    url_components_t url;
+    std::string url_lower;
+    const char *url_domain = nullptr;
+    bool has_referrer = false;
+    url_components_t referrer;
+    std::string referrer_lower;
+    const char *referrer_domain = nullptr;
+    std::vector<urlfilter_item_t> results;  // owned clones
+    bool generic_blocked = false;
+    bool third_party = false;
+
+    ~MatchContext() {
+        for (urlfilter_item_t &item : results) {
+            rule_release(item.rule);
+            free(item.rule);
+        }
+    }
+};
+
+std::string lower_copy(const char *text, size_t length) {
+    std::string out(text, length);
+    for (char &c : out) {
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return out;
+}
+
+std::string_view referrer_host(const MatchContext &ctx) {
+    return ctx.has_referrer ? std::string_view(ctx.referrer.host.text, ctx.referrer.host.length)
+                            : std::string_view();
+}
+
+std::string_view url_host(const MatchContext &ctx) {
+    return {ctx.url.host.text, ctx.url.host.length};
+}
+
+// Fills the URL and referrer parts. Returns false when the URL does not parse.
+bool build_context(const urlfilter_request_t *request, MatchContext *ctx) {
+    ctx->request = *request;
+    ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
+    if (url_components_parse(request->url, request->url_len, &ctx->url) != 0) {
+        return false;
+    }
+    ctx->url_lower = lower_copy(request->url, request->url_len);
+    ctx->url_domain = registrable_domain(ctx->url.host.text);
+    if (request->referrer_len > 0 &&
+        url_components_parse(request->referrer, request->referrer_len, &ctx->referrer) == 0) {
+        ctx->has_referrer = true;
+        ctx->referrer_lower = lower_copy(request->referrer, request->referrer_len);
+        ctx->referrer_domain = registrable_domain(ctx->referrer.host.text);
+    }
+    if (ctx->url_domain && ctx->referrer_domain &&
+        !(request->request_flags & URLFILTER_PARTY_GIVEN)) {
+        ctx->third_party =
+            ctx->third_party || !strview::equals_nocase(ctx->url_domain, ctx->referrer_domain);
+    }
+    return true;
+}
+
+bool has_permitted_domains(const cached_rule_t *rule) {
+    return rule->options != nullptr && !rule_domains_generic(&rule->options->domains);
+}
+
+bool is_excluded(const MatchContext &ctx, const cached_rule_t *rule) {
+    for (uint32_t i = 0; i < ctx.request.excluded_count; ++i) {
+        const urlfilter_text_t &t = ctx.request.excluded[i];
+        if (t.length == rule->text_len && memcmp(t.text, rule->text, t.length) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool party_ok(const MatchContext &ctx, const cached_rule_t *rule) {
+    if (rule->party == RULE_PARTY_THIRD) {
+        return ctx.has_referrer ? ctx.third_party
+                                : (ctx.request.request_flags & URLFILTER_THIRD_PARTY) != 0;
+    }
+    if (rule->party == RULE_PARTY_FIRST) {
+        return ctx.has_referrer && !ctx.third_party;
+    }
+    return true;
+}
+
+bool type_ok(const MatchContext &ctx, const cached_rule_t *rule) {
+    uint32_t type = ctx.request.request_type;
+    if (type == 0) {
+        return true;
+    }
+    const uint32_t kPageFlags = RULE_GENERICBLOCK | RULE_GENERICHIDE | RULE_ELEMHIDE |
+                                RULE_JSINJECT | RULE_CONTENT | RULE_URLBLOCK | RULE_EXTENSION |
+                                RULE_SPECIFICHIDE;
+    if (!(type & (CONTENT_DOCUMENT | CONTENT_SUBDOCUMENT)) && (rule->flags & kPageFlags)) {
+        return false;
+    }
+    const rule_options_t *o = rule->options;
+    if (o == nullptr) {
+        return true;
+    }
+    return (o->permitted_types == 0 || (o->permitted_types & type)) &&
+           !(o->restricted_types & type);
+}
+
+rule_domains_match_t check_host(std::string_view host, const cached_rule_t *rule) {
+    return match_rule_domains(host.data(), host.size(),
+                              rule->options ? &rule->options->domains : nullptr);
+}
+
+bool domains_ok(const MatchContext &ctx, const cached_rule_t *rule) {
+    uint32_t type = ctx.request.request_type;
+    bool document = type == CONTENT_DOCUMENT || type == (CONTENT_DOCUMENT | CONTENT_SUBDOCUMENT);
+    bool allowed;
+    if (!document || (pattern_targets_domain(rule) &&
+                      (rule->options == nullptr || has_permitted_domains(rule)))) {
+        rule_domains_match_t r = check_host(referrer_host(ctx), rule);
+        if (r.allowed || r.restricted_hit) {
+            allowed = r.allowed;
+        } else {
+            allowed =
+                (rule->flags & (RULE_CSP | RULE_COOKIE)) && check_host(url_host(ctx), rule).allowed;
+        }
+    } else {
+        std::string_view ref = referrer_host(ctx);
+        rule_domains_match_t r{false, false};
+        if (!ref.empty()) {
+            r = check_host(ref, rule);
+        }
+        allowed =
+            (r.allowed || r.restricted_hit) ? r.allowed : check_host(url_host(ctx), rule).allowed;
+    }
+    if (!allowed) {
+        return false;
+    }
+    const rule_options_t *o = rule->options;
+    if (o != nullptr && !string_set_empty(o->denyallow.permitted)) {
+        std::string_view host = url_host(ctx);
+        return !match_rule_domains(host.data(), host.size(), &o->denyallow).allowed;
+    }
+    return true;
+}
+
+logger_s *log_of(urlfilter_s *engine) {
+    return engine->context.logger;
+}
+
+cached_rule_t *clone_of(const cached_rule_t *rule, int32_t user_tag) {
+    auto *clone = static_cast<cached_rule_t *>(calloc(1, sizeof(cached_rule_t)));
+    if (clone != nullptr && !rule_clone(rule, clone)) {
+        free(clone);
+        return nullptr;
+    }
+    if (clone != nullptr) {
+        clone->user_tag = user_tag;
+    }
+    return clone;
+}
+
+void append_result(MatchContext *ctx, int kind, const cached_rule_t *rule, int32_t user_tag) {
+    cached_rule_t *clone = clone_of(rule, user_tag);
+    if (clone != nullptr) {
+        ctx->results.push_back({kind, clone});
+    }
+}
+
+bool host_in_badfilter(std::string_view host, const cached_rule_t *badfilter) {
+    const rule_domains_t &d = badfilter->options->domains;
+    if (string_set_contains_suffix(d.permitted, host.data(), host.size())) {
+        return true;
+    }
+    size_t key = any_tld_key_length(host.data(), host.size());
+    return key > 0 && string_set_contains_suffix(d.permitted_any_tld, host.data(), key);
+}
+
+// Finds the badfilter rule that switches `rule` off, if any.
+rule_ptr find_badfilter(urlfilter_s *engine, const MatchContext &ctx, const cached_rule_t *rule,
+                        int32_t *user_tag) {
+    std::string text(rule->text, rule->text_len);
+    auto by_text = engine->badfilter_by_text.find(text);
+    if (by_text != engine->badfilter_by_text.end()) {
+        *user_tag = by_text->second.user_tag;
+        return storage_get(&engine->storage, by_text->second.id);
+    }
+    const rule_options_t *o = rule->options;
+    if (!has_permitted_domains(rule) || !string_set_empty(o->domains.restricted) ||
+        !string_set_empty(o->domains.restricted_any_tld)) {
+        return nullptr;
+    }
+    std::string stripped = strip_domain_option(text);
+    auto bucket =
+        engine->badfilter_by_hash.find(urlfilter_key_hash(stripped.data(), stripped.size()));
+    if (bucket == engine->badfilter_by_hash.end()) {
+        return nullptr;
+    }
+    std::string_view host = referrer_host(ctx).empty() ? url_host(ctx) : referrer_host(ctx);
+    for (int32_t id : bucket->second) {
+        rule_ptr b = storage_get(&engine->storage, id);
+        if (b == nullptr || strip_domain_option(b->options->badfilter_text) != stripped ||
+            !string_set_empty(b->options->domains.restricted) ||
+            !string_set_empty(b->options->domains.restricted_any_tld) ||
+            !host_in_badfilter(host, b.get())) {
+            continue;
+        }
+        *user_tag = b->user_tag;
+        return b;
+    }
+    return nullptr;
+}
+
+bool is_limit_error(int rc) {
+    return rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT ||
+           rc == PCRE2_ERROR_HEAPLIMIT;
+}
+
+// Runs the rule's expression. Returns 1 matched, 0 not, -1 broken.
+int match_regex(urlfilter_s *engine, const MatchContext &ctx, cached_rule_t *rule) {
+    logger_s *log = log_of(engine);
+    if (rule->regex == nullptr && urlfilter_compile_rule(&engine->context, rule) != 0) {
+        logger_log(log, LOG_LEVEL_WARN, "%s(): Delayed compilation of rule '%.*s' failed",
+                   kMatchRule, static_cast<int>(rule->text_len), rule->text);
+        return -1;
+    }
+    int rc = regex_match(rule->regex, ctx.request.url, ctx.request.url_len);
+    if (rc >= 0 || rc == PCRE2_ERROR_PARTIAL) {
+        return rc == 1 ? 1 : 0;
+    }
+    // A URL that drives an expression into its limits says nothing about the
+    // rule: it stays (or any page could strip rules), this request just
+    // does not match it.
+    if (is_limit_error(rc)) {
+        if (engine->limit_reported.insert(rule->id).second) {
+            logger_log(log, LOG_LEVEL_WARN,
+                       "%s(): Matching rule '%.*s' hit the match limit on URL '%s': %d", kMatchRule,
+                       static_cast<int>(rule->text_len), rule->text, ctx.request.url, rc);
+        }
+        return 0;
+    }
+    logger_log(log, LOG_LEVEL_WARN, "%s(): Matching rule '%.*s' failed against URL '%s': %d",
+               kMatchRule, static_cast<int>(rule->text_len), rule->text, ctx.request.url, rc);
+    return -1;
+}
+
+#define TRACE_RULE(log, msg) logger_log(log, LOG_LEVEL_TRACE, "%s(): " msg, kMatchRule)
+
+int match_rule(urlfilter_s *engine, MatchContext *ctx, cached_rule_t *rule) {
+    logger_s *log = log_of(engine);
+    bool trace = logger_trace_enabled(log);
+    if (trace) {
+        logger_log(log, LOG_LEVEL_TRACE, "%s(): URL '%s' -- considering rule '%.*s'...", kMatchRule,
+                   ctx->request.url, static_cast<int>(rule->text_len), rule->text);
+    }
+    if (is_excluded(*ctx, rule)) {
+        TRACE_RULE(log, "...rule is excluded from matching");
+        return MATCH_NOTFOUND;
+    }
+    if (rule->shortcut != nullptr && rule->shortcut[0] != '\0' &&
+        ctx->url_lower.find(rule->shortcut) == std::string::npos) {
+        if (trace) {
+            logger_log(log, LOG_LEVEL_TRACE, "%s(): ...url doesn't contain shortcut (%s)",
+                       kMatchRule, rule->shortcut);
+        }
+        return MATCH_NOTFOUND;
+    }
+    if (!party_ok(*ctx, rule)) {
+        TRACE_RULE(log, "...thirdparty check failed");
+        return MATCH_NOTFOUND;
+    }
+    if (!type_ok(*ctx, rule)) {
+        TRACE_RULE(log, "...request type check failed");
+        return MATCH_NOTFOUND;
+    }
+    if (!(ctx->request.request_flags & URLFILTER_SKIP_DOMAIN_CHECK) && !domains_ok(*ctx, rule)) {
+        TRACE_RULE(log, "...domain check failed");
+        return MATCH_NOTFOUND;
+    }
+    if (ctx->generic_blocked && !has_permitted_domains(rule)) {
+        TRACE_RULE(log, "...generic rules check failed");
+        return MATCH_NOTFOUND;
+    }
+    if (!(ctx->request.request_flags & URLFILTER_SKIP_APP_CHECK) && rule->options != nullptr &&
+        !match_rule_apps(ctx->request.app_name, &rule->options->apps)) {
+        TRACE_RULE(log, "...appname check failed");
+        return MATCH_NOTFOUND;
+    }
+    int matched = match_regex(engine, *ctx, rule);
+    if (matched <= 0) {
+        if (matched == 0) {
+            TRACE_RULE(log, "...url was not matched against rule regex");
+        }
+        return matched < 0 ? MATCH_BROKEN : MATCH_NOTFOUND;
+    }
+    if (trace) {
+        logger_log(log, LOG_LEVEL_TRACE, "%s(): URL '%s' matched rule '%.*s'!", kMatchRule,
+                   ctx->request.url, static_cast<int>(rule->text_len), rule->text);
+    }
+    TRACE_RULE(log, "making sure this rule is not disabled by badfilter rules");
+    int32_t badfilter_tag = 0;
+    rule_ptr badfilter = find_badfilter(engine, *ctx, rule, &badfilter_tag);
+    if (badfilter == nullptr) {
+        return (rule->flags & RULE_WHITELIST) ? MATCH_EXCEPTION : MATCH_BLOCKING;
+    }
+    TRACE_RULE(log, "Rule is disabled by $badfilter, returning URLFILTER_NOTFOUND");
+    append_result(
+        ctx,
+        (badfilter->flags & RULE_WHITELIST) ? URLFILTER_ITEM_EXCEPTION : URLFILTER_ITEM_BLOCKING,
+        badfilter.get(), badfilter_tag);
+    return MATCH_NOTFOUND;
+}
+
+bool already_found(const MatchContext &ctx, const cached_rule_t *rule) {
+    for (const urlfilter_item_t &item : ctx.results) {
+        if (item.rule->text_len == rule->text_len &&
+            memcmp(item.rule->text, rule->text, rule->text_len) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Removes rules that cannot be compiled or matched, after their bucket.
+void remove_broken(urlfilter_s *engine, const std::vector<int32_t> &broken) {
+    for (int32_t id : broken) {
+        rule_ptr rule = storage_get(&engine->storage, id);
+        if (rule != nullptr) {
+            std::string text(rule->text, rule->text_len);
+            rule = nullptr;
+            urlfilter_clearrule(engine, text.c_str());
+        }
+    }
+}
+
+// Whether the URL holds the entry's shortcut. Through a shortcut bucket the
+// shortcut can only sit where the key was found (`window`), which the entry's
+// first bytes check without touching the shortcut itself; every occurrence of
+// the key is a window of its own.
+bool has_shortcut(const MatchContext &ctx, const index_entry_t &entry, long window) {
+    if (entry.shortcut_len == 0) {
+        return true;
+    }
+    const std::string &url = ctx.url_lower;
+    if (window < 0) {
+        return url.find(entry.shortcut, 0, entry.shortcut_len) != std::string::npos;
+    }
+    size_t start = static_cast<size_t>(window);
+    if (start < entry.key_offset || start - entry.key_offset + entry.shortcut_len > url.size()) {
+        return false;
+    }
+    start -= entry.key_offset;
+    size_t head_length = entry.shortcut_len < 8 ? entry.shortcut_len : 8;
+    return shortcut_head(url.data() + start, head_length) == entry.head &&
+           memcmp(url.data() + start + head_length, entry.shortcut + head_length,
+                  entry.shortcut_len - head_length) == 0;
+}
+
+// `bucket` must stay untouched while it is walked: broken rules are removed
+// only after the walk. `window` is where a shortcut bucket's key was found in
+// the URL, -1 for the other tables.
+void match_rules_from_table(urlfilter_s *engine, MatchContext *ctx, const bucket_t &bucket,
+                            long window) {
+    std::vector<int32_t> broken;
+    logger_s *log = log_of(engine);
+    for (const index_entry_t &entry : bucket) {
+        // The shortcut check without the parsed rule: most candidates stop here.
+        if (!has_shortcut(*ctx, entry, window)) {
+            continue;
+        }
+        rule_ptr rule = storage_get(&engine->storage, entry.id);
+        if (rule == nullptr) {
+            broken.push_back(entry.id);
+            continue;
+        }
+        if (already_found(*ctx, rule.get())) {
+            continue;
+        }
+        if (logger_trace_enabled(log)) {
+            logger_log(log, LOG_LEVEL_TRACE, "%s(): -> examining rule %.*s",
+                       "match_rules_from_table", static_cast<int>(rule->text_len), rule->text);
+        }
+        int rc = match_rule(engine, ctx, rule.get());
+        if (rc == MATCH_BROKEN) {
+            broken.push_back(entry.id);
+        } else if (rc == MATCH_EXCEPTION || rc == MATCH_BLOCKING) {
+            append_result(
+                ctx, rc == MATCH_EXCEPTION ? URLFILTER_ITEM_EXCEPTION : URLFILTER_ITEM_BLOCKING,
+                rule.get(), entry.user_tag);
+        }
+    }
+    remove_broken(engine, broken);
+}
+
+void search_domain_key(urlfilter_s *engine, MatchContext *ctx, table_set_t *set, const char *key,
+                       size_t length) {
+    const char kFn[] = "search_by_domain";
+    logger_s *log = log_of(engine);
+    const bucket_t *found = set->domains.find(urlfilter_key_hash(key, length));
+    if (found == nullptr) {
+        if (logger_trace_enabled(log)) {
+            logger_log(log, LOG_LEVEL_TRACE,
+                       "%s(): ...domains table did not find anything for %.*s", kFn,
+                       static_cast<int>(length), key);
+        }
+        return;
+    }
+    size_t before = ctx->results.size();
+    if (logger_trace_enabled(log)) {
+        logger_log(log, LOG_LEVEL_TRACE, "%s(): url %s has %zu rules for domain %.*s", kFn,
+                   ctx->request.url, found->size(), static_cast<int>(length), key);
+    }
+    match_rules_from_table(engine, ctx, *found, -1);
+    logger_log(log, LOG_LEVEL_TRACE, "%s(): ...domains table found %u rules for %.*s", kFn,
+               static_cast<unsigned>(ctx->results.size() - before), static_cast<int>(length), key);
+}
+
+// Walks the host's suffixes down to its registrable domain (or its last
+// label), looking up each suffix and its any-TLD key.
+void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t *set,
+                             std::string_view host) {
+    if (host.empty() || set->domains.empty()) {
+        return;
+    }
+    if (logger_trace_enabled(log_of(engine))) {
+        logger_log(log_of(engine), LOG_LEVEL_TRACE,
+                   "%s(): searching for '%.*s' in domains table (%zu elements)...",
+                   "urlfilter_search_domains_for_host", static_cast<int>(host.size()), host.data(),
+                   set->domains.size());
+    }
+    std::string host_text(host);
+    const char *domain = registrable_domain(host_text.c_str());
+    size_t min_length = domain ? strlen(domain) : 0;
+    for (size_t start = 0; start < host.size();) {
+        std::string_view suffix = host.substr(start);
+        if (suffix.size() < min_length) {
+            break;
+        }
+        search_domain_key(engine, ctx, set, suffix.data(), suffix.size());
+        size_t l = suffix.size();
+        size_t r = registry_length(suffix.data(), l);
+        if (l <= 255 && r + 1 < l) {
+            search_domain_key(engine, ctx, set, suffix.data(), l - r - 1);
+        }
+        size_t dot = suffix.find('.');
+        if (dot == std::string_view::npos) {
+            break;
+        }
+        start += dot + 1;
+    }
+}
+
+bool shortcut_bit_set(const table_set_t *set, uint32_t key) {
+    uint32_t bit = key & (URLFILTER_SHORTCUT_BITS - 1);
+    return (set->shortcut_bits[bit / 64] >> (bit % 64)) & 1;
+}
+
+void search_shortcuts(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) {
+    if (set->shortcuts.empty()) {
+        return;
+    }
+    const char kFn[] = "urlfilter_search_shortcuts";
+    logger_s *log = log_of(engine);
+    if (logger_trace_enabled(log)) {
+        logger_log(log, LOG_LEVEL_TRACE,
+                   "%s(): searching for '%s' in shortcuts table (%zu elements)...", kFn,
+                   ctx->url_lower.c_str(), set->shortcuts.size());
+    }
+    const std::string &url = ctx->url_lower;
+    for (size_t p = 0; p + URLFILTER_SHORTCUT_KEY_LENGTH <= url.size(); ++p) {
+        uint32_t key = urlfilter_key_hash(url.data() + p, URLFILTER_SHORTCUT_KEY_LENGTH);
+        if (!shortcut_bit_set(set, key)) {
+            continue;
+        }
+        const bucket_t *found = set->shortcuts.find(key);
+        if (found == nullptr) {
+            continue;
+        }
+        if (logger_trace_enabled(log)) {
+            logger_log(log, LOG_LEVEL_TRACE,
+                       "%s(): shortcut %.*s matched for url %s, rules table has %zu elements", kFn,
+                       static_cast<int>(URLFILTER_SHORTCUT_KEY_LENGTH), url.data() + p,
+                       ctx->request.url, found->size());
+        }
+        match_rules_from_table(engine, ctx, *found, static_cast<long>(p));
+    }
+    logger_log(log, LOG_LEVEL_TRACE, "%s(): ...shortcuts table found %u rules", kFn,
+               static_cast<unsigned>(ctx->results.size()));
+}
+
+void search_leftovers(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) {
+    if (set->leftovers.empty()) {
+        return;
+    }
+    const char kFn[] = "urlfilter_search_leftovers";
+    logger_s *log = log_of(engine);
+    if (logger_trace_enabled(log)) {
+        logger_log(log, LOG_LEVEL_TRACE,
+                   "%s(): searching for '%s' in leftovers table (%zu elements)...", kFn,
+                   ctx->url_lower.c_str(), set->leftovers.size());
+    }
+    match_rules_from_table(engine, ctx, set->leftovers, -1);
+    logger_log(log, LOG_LEVEL_TRACE, "%s(): ...leftovers table found %u rules", kFn,
+               static_cast<unsigned>(ctx->results.size()));
+}
+
+void search_table_set(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) {
+    search_domains_for_host(engine, ctx, set, referrer_host(*ctx));
+    search_domains_for_host(engine, ctx, set, url_host(*ctx));
+    search_shortcuts(engine, ctx, set);
+    search_leftovers(engine, ctx, set);
+}
+
+// The page's own rules: the referrer matched as a document against itself.
+std::vector<urlfilter_item_t> match_referrer(urlfilter_s *engine,
+                                             const urlfilter_request_t *request) {
+    std::vector<urlfilter_item_t> out;
+    if (request->referrer_len == 0) {
+        return out;
+    }
+    urlfilter_request_t page = *request;
+    page.url = request->referrer;
+    page.url_len = request->referrer_len;
+    page.request_type = CONTENT_DOCUMENT;
+    page.request_flags &= static_cast<uint8_t>(~URLFILTER_THIRD_PARTY);
+    // Default-initialised: zeroing the two 16 KiB part buffers costs more than
+    // the match.
+    std::unique_ptr<MatchContext> ctx(new MatchContext);
+    if (!build_context(&page, ctx.get())) {
+        logger_log(log_of(engine), LOG_LEVEL_WARN, "%s(): Couldn't parse referer '%.*s'",
+                   "match_referrer", static_cast<int>(request->referrer_len), request->referrer);
+        return out;
+    }
+    search_table_set(engine, ctx.get(), &engine->document_tables);
+    out.swap(ctx->results);
+    return out;
+}
+
+// Applies the page's rules to the request context; true when the page is
+// whitelisted as a whole.
+bool apply_page_rules(MatchContext *ctx, const std::vector<urlfilter_item_t> &page) {
+    bool whitelisted = false;
+    for (const urlfilter_item_t &item : page) {
+        uint32_t flags = item.rule->flags;
+        if (flags & RULE_BADFILTER) {
+            continue;
+        }
+        ctx->generic_blocked = ctx->generic_blocked || (flags & RULE_GENERICBLOCK);
+        whitelisted = whitelisted || (flags & (RULE_URLBLOCK | RULE_DOCUMENT));
+    }
+    return whitelisted;
+}
+
+urlfilter_multirules_t finish(MatchContext *ctx, std::vector<urlfilter_item_t> *page) {
+    urlfilter_rule_list_t request_list{ctx->results.data(), ctx->results.size()};
+    urlfilter_rule_list_t page_list{page->data(), page->size()};
+    urlfilter_multirules_t result = build_multirules(&request_list, &page_list);
+    for (urlfilter_item_t &item : *page) {
+        rule_release(item.rule);
+        free(item.rule);
+    }
+    return result;
+}
+
+}  // namespace
+
+urlfilter_multirules_t urlfilter_matchurl(urlfilter_s *engine, const urlfilter_request_t *request) {
+    // Default-initialised: zeroing the two 16 KiB part buffers costs more than
+    // the match.
+    std::unique_ptr<MatchContext> ctx(new MatchContext);
+    if (!build_context(request, ctx.get())) {
+        logger_log(
+            log_of(engine), LOG_LEVEL_DEBUG, "%s(): Couldn't parse url '%.*s' and referer '%.*s'",
+            "urlfilter_matchurl", static_cast<int>(request->url_len), request->url,
+            static_cast<int>(request->referrer_len), request->referrer ? request->referrer : "");
+        return {};
+    }
+    std::vector<urlfilter_item_t> page = match_referrer(engine, request);
+    bool whitelisted = apply_page_rules(ctx.get(), page);
+    search_table_set(engine, ctx.get(),
+                     whitelisted ? &engine->document_tables : &engine->request_tables);
+    return finish(ctx.get(), &page);
+}
+
+urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char *text,
+                                                 size_t length,
+                                                 const urlfilter_request_t *request) {
+    cached_rule_t rule{};
+    if (parse_rule(&engine->context, text, length, 0, &rule) != RULE_PARSE_OK) {
+        return {};
+    }
+    // Default-initialised: zeroing the two 16 KiB part buffers costs more than
+    // the match.
+    std::unique_ptr<MatchContext> ctx(new MatchContext);
+    if (!build_context(request, ctx.get())) {
+        rule_release(&rule);
+        return {};
+    }
+    ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
+    std::vector<urlfilter_item_t> page = match_referrer(engine, request);
+    bool whitelisted = apply_page_rules(ctx.get(), page);
+    bool page_exception = (rule.flags & RULE_WHITELIST) && (rule.flags & RULE_DOCUMENT);
+    if (!whitelisted || page_exception) {
+        match_rule(engine, ctx.get(), &rule);
+    }
+    rule_release(&rule);
+    return finish(ctx.get(), &page);
+}
