@@ -33,11 +33,12 @@ class key_table_t {
         }
         size_t mask = slots_.size() - 1;
         for (size_t i = spread(key) & mask;; i = (i + 1) & mask) {
-            if (slots_[i] == 0) {
+            const slot_t &slot = slots_[i];
+            if (slot.bucket == 0) {
                 return nullptr;
             }
-            if (keys_[i] == key) {
-                return &buckets_[slots_[i] - 1];
+            if (slot.key == key) {
+                return &buckets_[slot.bucket - 1];
             }
         }
     }
@@ -64,29 +65,31 @@ class key_table_t {
   private:
     static size_t spread(uint32_t key) { return (key * 0x9E3779B1u) >> 7; }
 
-    void place(uint32_t key, uint32_t slot) {
+    // Key and bucket side by side: a probe reads one cache line.
+    struct slot_t {
+        uint32_t key;
+        uint32_t bucket;  // bucket number + 1; 0 is free
+    };
+
+    void place(uint32_t key, uint32_t bucket) {
         size_t mask = slots_.size() - 1;
         size_t i = spread(key) & mask;
-        while (slots_[i] != 0) {
+        while (slots_[i].bucket != 0) {
             i = (i + 1) & mask;
         }
-        keys_[i] = key;
-        slots_[i] = slot;
+        slots_[i] = {key, bucket};
     }
 
     void grow() {
-        std::vector<uint32_t> old_keys = std::move(keys_), old_slots = std::move(slots_);
-        size_t size = old_slots.empty() ? 64 : old_slots.size() * 2;
-        keys_.assign(size, 0);
-        slots_.assign(size, 0);
-        for (size_t i = 0; i < old_slots.size(); ++i) {
-            if (old_slots[i] != 0) {
-                place(old_keys[i], old_slots[i]);
+        std::vector<slot_t> old = std::move(slots_);
+        slots_.assign(old.empty() ? 64 : old.size() * 2, slot_t{0, 0});
+        for (const slot_t &slot : old) {
+            if (slot.bucket != 0) {
+                place(slot.key, slot.bucket);
             }
         }
     }
 
-    std::vector<uint32_t> keys_;
-    std::vector<uint32_t> slots_;  // bucket number + 1; 0 is free
+    std::vector<slot_t> slots_;
     std::vector<bucket_t> buckets_;
 };

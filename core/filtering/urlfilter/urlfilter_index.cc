@@ -63,7 +63,7 @@ void set_shortcut_bit(table_set_t *set, uint32_t key) {
     if (set->shortcut_bits.empty()) {
         set->shortcut_bits.assign(URLFILTER_SHORTCUT_BITS / 64, 0);
     }
-    uint32_t bit = key & (URLFILTER_SHORTCUT_BITS - 1);
+    uint32_t bit = shortcut_bit(key);
     set->shortcut_bits[bit / 64] |= uint64_t{1} << (bit % 64);
 }
 

@@ -24,6 +24,17 @@ const char kMatchRule[] = "match_rule";
 
 enum { MATCH_NOTFOUND = 0, MATCH_EXCEPTION = 1, MATCH_BLOCKING = 2, MATCH_BROKEN = -1 };
 
+// A matched rule. The result builder clones what it keeps, so the match list
+// holds the shared rule itself (alive even if the cache evicts it) and a
+// shallow copy carrying the tag of the index entry that found it.
+struct Found {
+    int32_t kind;
+    rule_ptr rule;
+    cached_rule_t view;  // borrows everything from `rule`; never released
+};
+
+using FoundList = std::vector<Found>;
+
 struct MatchContext {
     urlfilter_request_t request;
     url_components_t url;
@@ -33,16 +44,9 @@ struct MatchContext {
     url_components_t referrer;
     std::string referrer_lower;
     const char *referrer_domain = nullptr;
-    std::vector<urlfilter_item_t> results;  // owned clones
+    std::vector<Found> results;
     bool generic_blocked = false;
     bool third_party = false;
-
-    ~MatchContext() {
-        for (urlfilter_item_t &item : results) {
-            rule_release(item.rule);
-            free(item.rule);
-        }
-    }
 };
 
 std::string lower_copy(const char *text, size_t length) {
@@ -171,23 +175,10 @@ logger_s *log_of(urlfilter_s *engine) {
     return engine->context.logger;
 }
 
-cached_rule_t *clone_of(const cached_rule_t *rule, int32_t user_tag) {
-    auto *clone = static_cast<cached_rule_t *>(calloc(1, sizeof(cached_rule_t)));
-    if (clone != nullptr && !rule_clone(rule, clone)) {
-        free(clone);
-        return nullptr;
-    }
-    if (clone != nullptr) {
-        clone->user_tag = user_tag;
-    }
-    return clone;
-}
-
-void append_result(MatchContext *ctx, int kind, const cached_rule_t *rule, int32_t user_tag) {
-    cached_rule_t *clone = clone_of(rule, user_tag);
-    if (clone != nullptr) {
-        ctx->results.push_back({kind, clone});
-    }
+void append_result(MatchContext *ctx, int kind, const rule_ptr &rule, int32_t user_tag) {
+    Found found{kind, rule, *rule};
+    found.view.user_tag = user_tag;
+    ctx->results.push_back(std::move(found));
 }
 
 bool host_in_badfilter(std::string_view host, const cached_rule_t *badfilter) {
@@ -330,14 +321,14 @@ int match_rule(urlfilter_s *engine, MatchContext *ctx, cached_rule_t *rule) {
     append_result(
         ctx,
         (badfilter->flags & RULE_WHITELIST) ? URLFILTER_ITEM_EXCEPTION : URLFILTER_ITEM_BLOCKING,
-        badfilter.get(), badfilter_tag);
+        badfilter, badfilter_tag);
     return MATCH_NOTFOUND;
 }
 
 bool already_found(const MatchContext &ctx, const cached_rule_t *rule) {
-    for (const urlfilter_item_t &item : ctx.results) {
-        if (item.rule->text_len == rule->text_len &&
-            memcmp(item.rule->text, rule->text, rule->text_len) == 0) {
+    for (const Found &found : ctx.results) {
+        if (found.view.text_len == rule->text_len &&
+            memcmp(found.view.text, rule->text, rule->text_len) == 0) {
             return true;
         }
     }
@@ -409,7 +400,7 @@ void match_rules_from_table(urlfilter_s *engine, MatchContext *ctx, const bucket
         } else if (rc == MATCH_EXCEPTION || rc == MATCH_BLOCKING) {
             append_result(
                 ctx, rc == MATCH_EXCEPTION ? URLFILTER_ITEM_EXCEPTION : URLFILTER_ITEM_BLOCKING,
-                rule.get(), entry.user_tag);
+                rule, entry.user_tag);
         }
     }
     remove_broken(engine, broken);
@@ -474,7 +465,7 @@ void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t
 }
 
 bool shortcut_bit_set(const table_set_t *set, uint32_t key) {
-    uint32_t bit = key & (URLFILTER_SHORTCUT_BITS - 1);
+    uint32_t bit = shortcut_bit(key);
     return (set->shortcut_bits[bit / 64] >> (bit % 64)) & 1;
 }
 
@@ -535,9 +526,8 @@ void search_table_set(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) 
 }
 
 // The page's own rules: the referrer matched as a document against itself.
-std::vector<urlfilter_item_t> match_referrer(urlfilter_s *engine,
-                                             const urlfilter_request_t *request) {
-    std::vector<urlfilter_item_t> out;
+FoundList match_referrer(urlfilter_s *engine, const urlfilter_request_t *request) {
+    FoundList out;
     if (request->referrer_len == 0) {
         return out;
     }
@@ -561,10 +551,10 @@ std::vector<urlfilter_item_t> match_referrer(urlfilter_s *engine,
 
 // Applies the page's rules to the request context; true when the page is
 // whitelisted as a whole.
-bool apply_page_rules(MatchContext *ctx, const std::vector<urlfilter_item_t> &page) {
+bool apply_page_rules(MatchContext *ctx, const FoundList &page) {
     bool whitelisted = false;
-    for (const urlfilter_item_t &item : page) {
-        uint32_t flags = item.rule->flags;
+    for (const Found &found : page) {
+        uint32_t flags = found.view.flags;
         if (flags & RULE_BADFILTER) {
             continue;
         }
@@ -574,15 +564,21 @@ bool apply_page_rules(MatchContext *ctx, const std::vector<urlfilter_item_t> &pa
     return whitelisted;
 }
 
-urlfilter_multirules_t finish(MatchContext *ctx, std::vector<urlfilter_item_t> *page) {
-    urlfilter_rule_list_t request_list{ctx->results.data(), ctx->results.size()};
-    urlfilter_rule_list_t page_list{page->data(), page->size()};
-    urlfilter_multirules_t result = build_multirules(&request_list, &page_list);
-    for (urlfilter_item_t &item : *page) {
-        rule_release(item.rule);
-        free(item.rule);
+std::vector<urlfilter_item_t> as_items(FoundList &found) {
+    std::vector<urlfilter_item_t> items;
+    items.reserve(found.size());
+    for (Found &f : found) {
+        items.push_back({f.kind, &f.view});
     }
-    return result;
+    return items;
+}
+
+urlfilter_multirules_t finish(MatchContext *ctx, FoundList *page) {
+    std::vector<urlfilter_item_t> request_items = as_items(ctx->results);
+    std::vector<urlfilter_item_t> page_items = as_items(*page);
+    urlfilter_rule_list_t request_list{request_items.data(), request_items.size()};
+    urlfilter_rule_list_t page_list{page_items.data(), page_items.size()};
+    return build_multirules(&request_list, &page_list);
 }
 
 }  // namespace
@@ -598,7 +594,7 @@ urlfilter_multirules_t urlfilter_matchurl(urlfilter_s *engine, const urlfilter_r
             static_cast<int>(request->referrer_len), request->referrer ? request->referrer : "");
         return {};
     }
-    std::vector<urlfilter_item_t> page = match_referrer(engine, request);
+    FoundList page = match_referrer(engine, request);
     bool whitelisted = apply_page_rules(ctx.get(), page);
     search_table_set(engine, ctx.get(),
                      whitelisted ? &engine->document_tables : &engine->request_tables);
@@ -620,7 +616,7 @@ urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char
         return {};
     }
     ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
-    std::vector<urlfilter_item_t> page = match_referrer(engine, request);
+    FoundList page = match_referrer(engine, request);
     bool whitelisted = apply_page_rules(ctx.get(), page);
     bool page_exception = (rule.flags & RULE_WHITELIST) && (rule.flags & RULE_DOCUMENT);
     if (!whitelisted || page_exception) {
