@@ -29,11 +29,26 @@ const char *rule_flag_name(unsigned bit) {
 }
 
 void rule_release(cached_rule_t *rule) {
+    if (rule->owner != nullptr) {
+        delete rule->owner;
+        *rule = {};
+        return;
+    }
     free(rule->shortcut);
     pcre2_code_free(rule->regex);
     rule_options_free(rule->options);
     free(rule->owned_text);
     *rule = {};
+}
+
+bool rule_view(const cached_rule_t *rule, cached_rule_t *view) {
+    auto *owner = new (std::nothrow) rule_ptr(*rule->owner);
+    if (owner == nullptr) {
+        return false;
+    }
+    *view = *rule;
+    view->owner = owner;
+    return true;
 }
 
 rule_ptr rule_share(cached_rule_t *rule) {

@@ -10,6 +10,11 @@
 
 struct pcre2_real_code_8;
 struct rule_options_t;
+struct cached_rule_t;
+
+// Rules are shared between the storage, its cache and match results; the
+// count is atomic and the last owner releases the rule.
+using rule_ptr = std::shared_ptr<cached_rule_t>;
 
 // Rule flags; rule_flag_name() gives the names messages use.
 enum : uint32_t {
@@ -58,15 +63,18 @@ struct cached_rule_t {
     rule_options_t *options;   // owned; null until an option needs it
     int32_t party;             // RULE_PARTY_*
     char *owned_text;          // the copy `text` points into when the rule owns it
+    // Set on a view: a shallow copy (with a tag of its own) that borrows every
+    // pointer from a shared rule and holds this handle to keep it alive.
+    rule_ptr *owner;
 };
 
-// Frees what the rule owns and zeroes the record (the record itself is the
-// caller's).
+// Frees what the rule owns (for a view: drops its handle) and zeroes the
+// record (the record itself is the caller's).
 void rule_release(cached_rule_t *rule);
 
-// Rules are shared between the storage, its cache and match results; the
-// count is atomic and the last owner releases the rule.
-using rule_ptr = std::shared_ptr<cached_rule_t>;
+// Makes `view` a view of `*rule` (which may itself be a view) with the rule's
+// own tag. Returns false when memory runs out.
+bool rule_view(const cached_rule_t *rule, cached_rule_t *view);
 
 // Moves a parsed record into a new shared rule. Returns null when memory runs
 // out (the record is then released).

@@ -568,6 +568,7 @@ std::vector<urlfilter_item_t> as_items(FoundList &found) {
     std::vector<urlfilter_item_t> items;
     items.reserve(found.size());
     for (Found &f : found) {
+        f.view.owner = &f.rule;  // the list no longer moves
         items.push_back({f.kind, &f.view});
     }
     return items;

@@ -526,14 +526,17 @@ void resolve_keyed_list(urlfilter_rule_list_t *list, KeyFn key) {
 
 // ---- ownership ----
 
-// Replaces every borrowed rule with a clone of its own; an item whose clone
-// cannot be made is left out.
+// Replaces every borrowed rule with a clone of its own: a view when the rule
+// is shared (the engine's matches are), a re-parsed copy otherwise. An item
+// whose clone cannot be made is left out.
 void take_clones(urlfilter_rule_list_t *list) {
     size_t kept = 0;
     for (size_t i = 0; i < list->count; ++i) {
         const cached_rule_t *rule = list->items[i].rule;
         auto *clone = static_cast<cached_rule_t *>(calloc(1, sizeof(cached_rule_t)));
-        if (clone == nullptr || !rule_clone(rule, clone)) {
+        bool made = clone != nullptr &&
+                    (rule->owner != nullptr ? rule_view(rule, clone) : rule_clone(rule, clone));
+        if (!made) {
             free(clone);
             log_clone_failure(rule);
             continue;
