@@ -37,6 +37,11 @@ size_t urlfilter_rule_count(const urlfilter_s *engine) {
 }
 
 int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int32_t user_tag) {
+    // Stored texts are C strings, re-parsed on demand: a NUL inside would cut
+    // the rule short later and make it another rule.
+    if (memchr(text, '\0', length) != nullptr) {
+        return RULE_PARSE_REJECTED;
+    }
     cached_rule_t rule{};
     int rc = parse_rule(&engine->context, text, length, user_tag, &rule);
     if (rc != RULE_PARSE_OK) {

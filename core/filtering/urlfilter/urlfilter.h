@@ -57,7 +57,8 @@ enum { URLFILTER_ADDED = 0, URLFILTER_NOT_ADDED = 1, URLFILTER_DUPLICATE = 4 };
 
 // Adds one rule text. Returns 0 when added, 4 when the same text is already
 // there (the engine keeps one), or the parser's status otherwise: 1 not a
-// network rule or rejected, 3 rejected silently, -1 failure.
+// network rule, rejected, or holding a NUL byte, 3 rejected silently, -1
+// failure.
 int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int32_t user_tag);
 
 // Removes a rule by its text. Returns 0 when removed, 1 when not present.

@@ -213,7 +213,8 @@ rule_ptr find_badfilter(urlfilter_s *engine, const MatchContext &ctx, const cach
     std::string_view host = referrer_host(ctx).empty() ? url_host(ctx) : referrer_host(ctx);
     for (int32_t id : bucket->second) {
         rule_ptr b = storage_get(&engine->storage, id);
-        if (b == nullptr || strip_domain_option(b->options->badfilter_text) != stripped ||
+        if (b == nullptr || !(b->flags & RULE_BADFILTER) ||
+            strip_domain_option(b->options->badfilter_text) != stripped ||
             !string_set_empty(b->options->domains.restricted) ||
             !string_set_empty(b->options->domains.restricted_any_tld) ||
             !host_in_badfilter(host, b.get())) {

@@ -190,6 +190,8 @@ TEST_F(Engine, AddingAndClearing) {
     AddRules({"||example.com^", "/banner/*", "||x.org^$domain=a.com", "||tiny^"});
     EXPECT_EQ(urlfilter_addrule(engine_, "||example.com^", 14, 0), URLFILTER_DUPLICATE);
     EXPECT_EQ(urlfilter_addrule(engine_, "example.com##.ad", 16, 0), 1);
+    // A NUL would cut the stored text short when it is parsed again.
+    EXPECT_EQ(urlfilter_addrule(engine_, "||ads.example^\0$badfilter", 25, 0), 1);
     EXPECT_EQ(urlfilter_rule_count(engine_), 4u);
     EXPECT_EQ(urlfilter_clearrule(engine_, "||never.added^"), 1);
     for (const char *text : {"||example.com^", "/banner/*", "||x.org^$domain=a.com", "||tiny^"}) {
