@@ -165,10 +165,8 @@ int extract_hls(urlfilter_context_t *engine, cached_rule_t *rule, size_t length,
             return status;
         }
     }
-    rule_options_t *options = rule_options_ensure(rule);
+    rule_options_t *options = rule_options_ensure_logged(rule, logger, kExtractFn);
     if (options == nullptr) {
-        logger_log(logger, LOG_LEVEL_ERROR, "%s(): Couldn't allocate rule options storage",
-                   kExtractFn);
         hls_rule_free(record);
         return -1;
     }

@@ -154,9 +154,8 @@ int extract_removeheader(urlfilter_context_t *engine, cached_rule_t *rule, size_
             return status;
         }
     }
-    rule_options_t *options = rule_options_ensure(rule);
+    rule_options_t *options = rule_options_ensure_logged(rule, logger, kFn);
     if (options == nullptr) {
-        logger_log(logger, LOG_LEVEL_ERROR, "%s(): Couldn't allocate rule options storage", kFn);
         removeheader_free(record);
         return -1;
     }

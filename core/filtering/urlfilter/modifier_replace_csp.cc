@@ -26,9 +26,8 @@ int rule_len(const cached_rule_t *rule) {
 // what an earlier option stored there. Returns 0, or -1 when memory ran out.
 int install_text(logger_s *logger, const char *fn, cached_rule_t *rule,
                  char *rule_options_t::*field, char *text) {
-    rule_options_t *options = rule_options_ensure(rule);
+    rule_options_t *options = rule_options_ensure_logged(rule, logger, fn);
     if (options == nullptr) {
-        logger_log(logger, LOG_LEVEL_ERROR, "%s(): Couldn't allocate rule options storage", fn);
         free(text);
         return -1;
     }

@@ -86,9 +86,8 @@ int extract_stealth(urlfilter_context_t *engine, cached_rule_t *rule, size_t len
             return status;
         }
     }
-    rule_options_t *options = rule_options_ensure(rule);
+    rule_options_t *options = rule_options_ensure_logged(rule, logger, kFn);
     if (options == nullptr) {
-        logger_log(logger, LOG_LEVEL_ERROR, "%s(): Couldn't allocate rule options storage", kFn);
         return -1;
     }
     options->stealth = bits;

@@ -7,12 +7,7 @@
 namespace {
 
 rule_options_t *options_or_log(urlfilter_context_t *engine, cached_rule_t *rule, const char *fn) {
-    rule_options_t *options = rule_options_ensure(rule);
-    if (options == nullptr) {
-        logger_log(engine->logger, LOG_LEVEL_ERROR, "%s(): Couldn't allocate rule options storage",
-                   fn);
-    }
-    return options;
+    return rule_options_ensure_logged(rule, engine->logger, fn);
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ rule_options_t *rule_options_ensure(cached_rule_t *rule) {
     return rule->options;
 }
 
+rule_options_t *rule_options_ensure_logged(cached_rule_t *rule, logger_s *logger, const char *fn) {
+    rule_options_t *options = rule_options_ensure(rule);
+    if (options == nullptr) {
+        logger_log(logger, LOG_LEVEL_ERROR, "%s(): Couldn't allocate rule options storage", fn);
+    }
+    return options;
+}
+
 void rule_options_free(rule_options_t *options) {
     if (options == nullptr) {
         return;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/commons/logger.h"
 #include "core/filtering/common/rule_apps.h"
 #include "core/filtering/common/rule_domains.h"
 
@@ -58,5 +59,9 @@ struct rule_options_t {
 // Returns the rule's options, creating them when missing; null when memory
 // runs out (the caller logs).
 rule_options_t *rule_options_ensure(cached_rule_t *rule);
+
+// rule_options_ensure() that logs "<fn>(): Couldn't allocate rule options
+// storage" (ERROR) when memory runs out.
+rule_options_t *rule_options_ensure_logged(cached_rule_t *rule, logger_s *logger, const char *fn);
 
 void rule_options_free(rule_options_t *options);
