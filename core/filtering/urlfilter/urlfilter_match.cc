@@ -259,7 +259,12 @@ int match_regex(urlfilter_s *engine, const MatchContext &ctx, cached_rule_t *rul
     return -1;
 }
 
-#define TRACE_RULE(log, msg) logger_log(log, LOG_LEVEL_TRACE, "%s(): " msg, kMatchRule)
+// Matching runs for every request: trace lines cost a level test, not a call.
+#define TRACE_RULE(log, msg)                                            \
+    do {                                                                \
+        if (trace)                                                      \
+            logger_log(log, LOG_LEVEL_TRACE, "%s(): " msg, kMatchRule); \
+    } while (0)
 
 int match_rule(urlfilter_s *engine, MatchContext *ctx, cached_rule_t *rule) {
     logger_s *log = log_of(engine);
