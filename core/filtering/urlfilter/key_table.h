@@ -11,7 +11,8 @@
 struct index_entry_t {
     int32_t id;
     int32_t user_tag;
-    // The rule's lower-case shortcut (stored after its text), so that most
+    // What the URL must contain (the rule's lower-case shortcut, or a literal
+    // its expression requires; stored after its text), so that most
     // candidates are ruled out without fetching the parsed rule.
     const char *shortcut;
     uint32_t shortcut_len;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/filtering/urlfilter/required_literal.h"
 #include "core/filtering/urlfilter/rule_parser.h"
 #include "core/filtering/urlfilter/urlfilter_internal.h"
 
@@ -36,6 +37,18 @@ size_t urlfilter_rule_count(const urlfilter_s *engine) {
     return engine->storage.rule_texts.size();
 }
 
+namespace {
+
+std::string required_literal_of(const cached_rule_t &rule) {
+    if (rule.pattern_len >= 2 && rule.pattern[0] == '/' &&
+        rule.pattern[rule.pattern_len - 1] == '/') {
+        return regex_required_literal(rule.pattern + 1, rule.pattern_len - 2);
+    }
+    return "";
+}
+
+}  // namespace
+
 int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int32_t user_tag) {
     // Stored texts are C strings, re-parsed on demand: a NUL inside would cut
     // the rule short later and make it another rule.
@@ -52,7 +65,10 @@ int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int3
         rule_release(&rule);
         return URLFILTER_DUPLICATE;
     }
-    size_t shortcut_len = rule.shortcut ? strlen(rule.shortcut) : 0;
+    // What the URL must contain for the rule to match: its shortcut, or for an
+    // expression without one, a literal every match of it holds.
+    std::string prefilter = rule.shortcut ? rule.shortcut : required_literal_of(rule);
+    size_t shortcut_len = prefilter.size();
     char *copy = static_cast<char *>(malloc(parsed_text.size() + shortcut_len + 2));
     if (copy == nullptr) {
         rule_release(&rule);
@@ -61,11 +77,11 @@ int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int3
     memcpy(copy, parsed_text.data(), parsed_text.size());
     copy[parsed_text.size()] = '\0';
     char *shortcut = copy + parsed_text.size() + 1;
-    memcpy(shortcut, rule.shortcut ? rule.shortcut : "", shortcut_len + 1);
+    memcpy(shortcut, prefilter.c_str(), shortcut_len + 1);
     int32_t id = engine->next_id++;
     engine->storage.rule_texts.emplace(id, copy);
     engine->storage.known_texts.emplace(std::string_view(copy, parsed_text.size()), id);
-    index_add_rule(engine, &rule, id, shortcut);
+    index_add_rule(engine, &rule, id, shortcut, static_cast<uint32_t>(shortcut_len));
     rule_release(&rule);
     return URLFILTER_ADDED;
 }

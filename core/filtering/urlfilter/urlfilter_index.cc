@@ -6,15 +6,6 @@
 #include "core/filtering/urlfilter/rule_options.h"
 #include "core/filtering/urlfilter/urlfilter_internal.h"
 
-uint32_t urlfilter_key_hash(const char *bytes, size_t length) {
-    uint32_t h = 5381;
-    for (size_t i = 0; i < length; ++i) {
-        h = (h * 33) ^
-            static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(bytes[i])));
-    }
-    return h;
-}
-
 std::string strip_domain_option(std::string_view text) {
     size_t at = text.find("domain=");
     if (at == std::string_view::npos) {
@@ -172,11 +163,8 @@ void remove_from_set(table_set_t *set, const cached_rule_t *rule, int32_t id) {
 }  // namespace
 
 void index_add_rule(urlfilter_s *engine, const cached_rule_t *rule, int32_t id,
-                    const char *shortcut) {
-    index_entry_t entry{
-        id,       rule->user_tag,
-        shortcut, static_cast<uint32_t>(rule->shortcut ? strlen(rule->shortcut) : 0),
-        0,        0};
+                    const char *prefilter, uint32_t prefilter_len) {
+    index_entry_t entry{id, rule->user_tag, prefilter, prefilter_len, 0, 0};
     add_to_set(table_set_for(engine, rule), rule, entry);
     if (!(rule->flags & RULE_BADFILTER) && page_level(rule)) {
         add_to_set(&engine->document_tables, rule, entry);

@@ -16,8 +16,15 @@
 #include "core/filtering/urlfilter/urlfilter_context.h"
 
 // Index keys: h = 5381, then h = (h * 33) ^ byte over the bytes, each taken as
-// a signed char.
-uint32_t urlfilter_key_hash(const char *bytes, size_t length);
+// a signed char. Inline: a URL hashes every five-byte window of itself.
+inline uint32_t urlfilter_key_hash(const char *bytes, size_t length) {
+    uint32_t h = 5381;
+    for (size_t i = 0; i < length; ++i) {
+        h = (h * 33) ^
+            static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(bytes[i])));
+    }
+    return h;
+}
 
 constexpr size_t URLFILTER_SHORTCUT_KEY_LENGTH = 5;
 
@@ -41,8 +48,9 @@ inline uint32_t shortcut_bit(uint32_t key) {
     return (key * 2654435761u) >> (32 - URLFILTER_SHORTCUT_BITS_LOG2);
 }
 
-// Where rules live: their texts (owned; each followed by a NUL and the rule's
-// lower-case shortcut), an id for each text, and the parsed rules that
+// Where rules live: their texts (owned; each followed by a NUL and what a URL
+// must contain for the rule to match: its lower-case shortcut, or a literal
+// its expression requires), an id for each text, and the parsed rules that
 // requests needed lately.
 struct rule_storage_t {
     std::unordered_map<int32_t, char *> rule_texts;
@@ -81,6 +89,7 @@ uint64_t shortcut_head(const char *bytes, size_t length);
 std::string strip_domain_option(std::string_view text);
 
 // Index placement; see urlfilter_index.cc.
+// `prefilter` (stored after the rule's text) is what the URL must contain.
 void index_add_rule(urlfilter_s *engine, const cached_rule_t *rule, int32_t id,
-                    const char *shortcut);
+                    const char *prefilter, uint32_t prefilter_len);
 void index_remove_rule(urlfilter_s *engine, const cached_rule_t *rule, int32_t id);

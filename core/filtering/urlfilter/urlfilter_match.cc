@@ -438,7 +438,7 @@ void search_domain_key(urlfilter_s *engine, MatchContext *ctx, table_set_t *set,
 // Walks the host's suffixes down to its registrable domain (or its last
 // label), looking up each suffix and its any-TLD key.
 void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t *set,
-                             std::string_view host) {
+                             std::string_view host, const char *domain) {
     if (host.empty() || set->domains.empty()) {
         return;
     }
@@ -448,9 +448,10 @@ void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t
                    "urlfilter_search_domains_for_host", static_cast<int>(host.size()), host.data(),
                    set->domains.size());
     }
-    std::string host_text(host);
-    const char *domain = registrable_domain(host_text.c_str());
     size_t min_length = domain ? strlen(domain) : 0;
+    // Down to the registrable domain every suffix keeps the host's public
+    // suffix, so its length is looked up once.
+    size_t host_registry = domain ? registry_length(host.data(), host.size()) : 0;
     for (size_t start = 0; start < host.size();) {
         std::string_view suffix = host.substr(start);
         if (suffix.size() < min_length) {
@@ -458,7 +459,7 @@ void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t
         }
         search_domain_key(engine, ctx, set, suffix.data(), suffix.size());
         size_t l = suffix.size();
-        size_t r = registry_length(suffix.data(), l);
+        size_t r = domain ? host_registry : registry_length(suffix.data(), l);
         if (l <= 255 && r + 1 < l) {
             search_domain_key(engine, ctx, set, suffix.data(), l - r - 1);
         }
@@ -525,8 +526,8 @@ void search_leftovers(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) 
 }
 
 void search_table_set(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) {
-    search_domains_for_host(engine, ctx, set, referrer_host(*ctx));
-    search_domains_for_host(engine, ctx, set, url_host(*ctx));
+    search_domains_for_host(engine, ctx, set, referrer_host(*ctx), ctx->referrer_domain);
+    search_domains_for_host(engine, ctx, set, url_host(*ctx), ctx->url_domain);
     search_shortcuts(engine, ctx, set);
     search_leftovers(engine, ctx, set);
 }

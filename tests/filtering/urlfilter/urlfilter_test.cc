@@ -123,6 +123,11 @@ TEST_F(Engine, RequestChecks) {
          "basic=[||example.com^$app=a.exe]"},
         {{"||example.com^$match-case"}, {"https://EXAMPLE.com/x"}, ""},
         {{"||ab.com^"}, {"http://ab.com"}, "basic=[||ab.com^]"},  // shorter than a key: leftovers
+        // An expression without a shortcut is still tested against the URL.
+        {{"/(https?:\\/\\/)104\\.154\\..{10,}/"},
+         {"https://104.154.1.2/xxxxxxxxxxxx"},
+         "basic=[/(https?:\\/\\/)104\\.154\\..{10,}/]"},
+        {{"/(https?:\\/\\/)104\\.154\\..{10,}/"}, {"https://104.155.1.2/xxxxxxxxxxxx"}, ""},
     });
 }
 
