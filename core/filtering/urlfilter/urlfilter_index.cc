@@ -19,12 +19,6 @@ std::string strip_domain_option(std::string_view text) {
     return out;
 }
 
-uint64_t shortcut_head(const char *bytes, size_t length) {
-    uint64_t head = 0;
-    memcpy(&head, bytes, length < 8 ? length : 8);
-    return head;
-}
-
 namespace {
 
 bool starts_with(std::string_view s, std::string_view prefix) {
@@ -50,11 +44,11 @@ bool page_level(const cached_rule_t *rule) {
            ((rule->flags & RULE_WHITELIST) && (rule->flags & RULE_DOCUMENT));
 }
 
-void set_shortcut_bit(table_set_t *set, uint32_t key) {
+void set_shortcut_bit(table_set_t *set, const char *piece) {
     if (set->shortcut_bits.empty()) {
         set->shortcut_bits.assign(URLFILTER_SHORTCUT_BITS / 64, 0);
     }
-    uint32_t bit = shortcut_bit(key);
+    uint32_t bit = shortcut_bit(piece);
     set->shortcut_bits[bit / 64] |= uint64_t{1} << (bit % 64);
 }
 
@@ -115,7 +109,7 @@ void add_to_set(table_set_t *set, const cached_rule_t *rule, index_entry_t entry
         uint32_t key = rarest_key(set, shortcut, &entry.key_offset);
         entry.head = shortcut_head(shortcut.data(), shortcut.size());
         set->shortcuts[key].push_back(entry);
-        set_shortcut_bit(set, key);
+        set_shortcut_bit(set, shortcut.data() + entry.key_offset);
         return;
     }
     DomainKeys domains = domain_keys(rule);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,8 +33,9 @@ struct table_set_t {
     key_table_t shortcuts;
     key_table_t domains;
     bucket_t leftovers;
-    // One bit per low bits of a shortcut key, set when some key has them: most
-    // five-byte windows of a URL are ruled out without a hash-map lookup.
+    // One bit per five-byte piece some shortcut key is made of (hashed as raw
+    // bytes, far cheaper than the key hash): most windows of a URL are ruled
+    // out without computing their key or looking it up.
     std::vector<uint64_t> shortcut_bits;
 };
 
@@ -42,10 +44,13 @@ struct table_set_t {
 constexpr uint32_t URLFILTER_SHORTCUT_BITS_LOG2 = 22;
 constexpr uint32_t URLFILTER_SHORTCUT_BITS = 1u << URLFILTER_SHORTCUT_BITS_LOG2;
 
-// The filter bit of a key: the key's bits mixed, since the low bits of the key
-// hash mostly reflect a piece's last bytes.
-inline uint32_t shortcut_bit(uint32_t key) {
-    return (key * 2654435761u) >> (32 - URLFILTER_SHORTCUT_BITS_LOG2);
+// The filter bit of the five bytes at `piece`.
+inline uint32_t shortcut_bit(const char *piece) {
+    uint32_t low;
+    memcpy(&low, piece, 4);
+    uint64_t bytes = low | (uint64_t{static_cast<unsigned char>(piece[4])} << 32);
+    return static_cast<uint32_t>((bytes * 0x9E3779B97F4A7C15u) >>
+                                 (64 - URLFILTER_SHORTCUT_BITS_LOG2));
 }
 
 // Where rules live: their texts (owned; each followed by a NUL and what a URL
@@ -82,7 +87,11 @@ struct urlfilter_s {
 };
 
 // The first 8 bytes of a shortcut (fewer, zero-padded, when it is shorter).
-uint64_t shortcut_head(const char *bytes, size_t length);
+inline uint64_t shortcut_head(const char *bytes, size_t length) {
+    uint64_t head = 0;
+    memcpy(&head, bytes, length < 8 ? length : 8);
+    return head;
+}
 
 // The text with its "domain=" option cut out, for comparing badfilter rules
 // with the rules they cancel.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/commons/strview.h"
+#include "core/filtering/common/plain_pattern.h"
 #include "core/filtering/common/public_suffix.h"
 #include "core/filtering/common/regex_limits.h"
 #include "core/filtering/urlfilter/rule_options.h"
@@ -40,6 +41,7 @@ struct MatchContext {
     url_components_t url;
     std::string url_lower;
     const char *url_domain = nullptr;
+    bool url_has_line_break = false;
     bool has_referrer = false;
     url_components_t referrer;
     std::string referrer_lower;
@@ -47,6 +49,7 @@ struct MatchContext {
     std::vector<Found> results;
     bool generic_blocked = false;
     bool third_party = false;
+    bool trace = false;  // looked up once: matching tests it at every step
 };
 
 std::string lower_copy(const char *text, size_t length) {
@@ -67,13 +70,16 @@ std::string_view url_host(const MatchContext &ctx) {
 }
 
 // Fills the URL and referrer parts. Returns false when the URL does not parse.
-bool build_context(const urlfilter_request_t *request, MatchContext *ctx) {
+bool build_context(const urlfilter_request_t *request, logger_s *log, MatchContext *ctx) {
     ctx->request = *request;
+    ctx->trace = logger_trace_enabled(log);
     ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
     if (url_components_parse(request->url, request->url_len, &ctx->url) != 0) {
         return false;
     }
     ctx->url_lower = lower_copy(request->url, request->url_len);
+    ctx->url_has_line_break = memchr(request->url, '\n', request->url_len) != nullptr ||
+                              memchr(request->url, '\r', request->url_len) != nullptr;
     ctx->url_domain = registrable_domain(ctx->url.host.text);
     if (request->referrer_len > 0 &&
         url_components_parse(request->referrer, request->referrer_len, &ctx->referrer) == 0) {
@@ -233,6 +239,14 @@ bool is_limit_error(int rc) {
 
 // Runs the rule's expression. Returns 1 matched, 0 not, -1 broken.
 int match_regex(urlfilter_s *engine, const MatchContext &ctx, cached_rule_t *rule) {
+    if (!ctx.url_has_line_break && plain_pattern_supported(rule->pattern, rule->pattern_len)) {
+        bool case_sensitive = (rule->flags & RULE_CASE_SENSITIVE) != 0;
+        const char *subject = case_sensitive ? ctx.request.url : ctx.url_lower.data();
+        return plain_pattern_match(rule->pattern, rule->pattern_len, case_sensitive, subject,
+                                   ctx.request.url_len)
+                   ? 1
+                   : 0;
+    }
     logger_s *log = log_of(engine);
     if (rule->regex == nullptr && urlfilter_compile_rule(&engine->context, rule) != 0) {
         logger_log(log, LOG_LEVEL_WARN, "%s(): Delayed compilation of rule '%.*s' failed",
@@ -268,7 +282,7 @@ int match_regex(urlfilter_s *engine, const MatchContext &ctx, cached_rule_t *rul
 
 int match_rule(urlfilter_s *engine, MatchContext *ctx, cached_rule_t *rule) {
     logger_s *log = log_of(engine);
-    bool trace = logger_trace_enabled(log);
+    bool trace = ctx->trace;
     if (trace) {
         logger_log(log, LOG_LEVEL_TRACE, "%s(): URL '%s' -- considering rule '%.*s'...", kMatchRule,
                    ctx->request.url, static_cast<int>(rule->text_len), rule->text);
@@ -396,7 +410,7 @@ void match_rules_from_table(urlfilter_s *engine, MatchContext *ctx, const bucket
         if (already_found(*ctx, rule.get())) {
             continue;
         }
-        if (logger_trace_enabled(log)) {
+        if (ctx->trace) {
             logger_log(log, LOG_LEVEL_TRACE, "%s(): -> examining rule %.*s",
                        "match_rules_from_table", static_cast<int>(rule->text_len), rule->text);
         }
@@ -418,7 +432,7 @@ void search_domain_key(urlfilter_s *engine, MatchContext *ctx, table_set_t *set,
     logger_s *log = log_of(engine);
     const bucket_t *found = set->domains.find(urlfilter_key_hash(key, length));
     if (found == nullptr) {
-        if (logger_trace_enabled(log)) {
+        if (ctx->trace) {
             logger_log(log, LOG_LEVEL_TRACE,
                        "%s(): ...domains table did not find anything for %.*s", kFn,
                        static_cast<int>(length), key);
@@ -426,13 +440,27 @@ void search_domain_key(urlfilter_s *engine, MatchContext *ctx, table_set_t *set,
         return;
     }
     size_t before = ctx->results.size();
-    if (logger_trace_enabled(log)) {
+    if (ctx->trace) {
         logger_log(log, LOG_LEVEL_TRACE, "%s(): url %s has %zu rules for domain %.*s", kFn,
                    ctx->request.url, found->size(), static_cast<int>(length), key);
     }
     match_rules_from_table(engine, ctx, *found, -1);
-    logger_log(log, LOG_LEVEL_TRACE, "%s(): ...domains table found %u rules for %.*s", kFn,
-               static_cast<unsigned>(ctx->results.size() - before), static_cast<int>(length), key);
+    if (ctx->trace) {
+        logger_log(log, LOG_LEVEL_TRACE, "%s(): ...domains table found %u rules for %.*s", kFn,
+                   static_cast<unsigned>(ctx->results.size() - before), static_cast<int>(length),
+                   key);
+    }
+}
+
+// Down to the registrable domain every suffix of a host keeps the host's
+// public suffix: what follows the registrable domain's first label (a
+// trailing dot left out, as the suffix lookup does).
+size_t registry_of_domain(const char *domain, size_t length) {
+    if (length > 0 && domain[length - 1] == '.') {
+        --length;
+    }
+    const char *dot = static_cast<const char *>(memchr(domain, '.', length));
+    return dot ? length - static_cast<size_t>(dot - domain) - 1 : 0;
 }
 
 // Walks the host's suffixes down to its registrable domain (or its last
@@ -442,16 +470,14 @@ void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t
     if (host.empty() || set->domains.empty()) {
         return;
     }
-    if (logger_trace_enabled(log_of(engine))) {
+    if (ctx->trace) {
         logger_log(log_of(engine), LOG_LEVEL_TRACE,
                    "%s(): searching for '%.*s' in domains table (%zu elements)...",
                    "urlfilter_search_domains_for_host", static_cast<int>(host.size()), host.data(),
                    set->domains.size());
     }
     size_t min_length = domain ? strlen(domain) : 0;
-    // Down to the registrable domain every suffix keeps the host's public
-    // suffix, so its length is looked up once.
-    size_t host_registry = domain ? registry_length(host.data(), host.size()) : 0;
+    size_t host_registry = domain ? registry_of_domain(domain, min_length) : 0;
     for (size_t start = 0; start < host.size();) {
         std::string_view suffix = host.substr(start);
         if (suffix.size() < min_length) {
@@ -471,8 +497,8 @@ void search_domains_for_host(urlfilter_s *engine, MatchContext *ctx, table_set_t
     }
 }
 
-bool shortcut_bit_set(const table_set_t *set, uint32_t key) {
-    uint32_t bit = shortcut_bit(key);
+bool shortcut_bit_set(const table_set_t *set, const char *piece) {
+    uint32_t bit = shortcut_bit(piece);
     return (set->shortcut_bits[bit / 64] >> (bit % 64)) & 1;
 }
 
@@ -482,22 +508,22 @@ void search_shortcuts(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) 
     }
     const char kFn[] = "urlfilter_search_shortcuts";
     logger_s *log = log_of(engine);
-    if (logger_trace_enabled(log)) {
+    if (ctx->trace) {
         logger_log(log, LOG_LEVEL_TRACE,
                    "%s(): searching for '%s' in shortcuts table (%zu elements)...", kFn,
                    ctx->url_lower.c_str(), set->shortcuts.size());
     }
     const std::string &url = ctx->url_lower;
     for (size_t p = 0; p + URLFILTER_SHORTCUT_KEY_LENGTH <= url.size(); ++p) {
-        uint32_t key = urlfilter_key_hash(url.data() + p, URLFILTER_SHORTCUT_KEY_LENGTH);
-        if (!shortcut_bit_set(set, key)) {
+        if (!shortcut_bit_set(set, url.data() + p)) {
             continue;
         }
-        const bucket_t *found = set->shortcuts.find(key);
+        const bucket_t *found =
+            set->shortcuts.find(urlfilter_key_hash(url.data() + p, URLFILTER_SHORTCUT_KEY_LENGTH));
         if (found == nullptr) {
             continue;
         }
-        if (logger_trace_enabled(log)) {
+        if (ctx->trace) {
             logger_log(log, LOG_LEVEL_TRACE,
                        "%s(): shortcut %.*s matched for url %s, rules table has %zu elements", kFn,
                        static_cast<int>(URLFILTER_SHORTCUT_KEY_LENGTH), url.data() + p,
@@ -505,8 +531,10 @@ void search_shortcuts(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) 
         }
         match_rules_from_table(engine, ctx, *found, static_cast<long>(p));
     }
-    logger_log(log, LOG_LEVEL_TRACE, "%s(): ...shortcuts table found %u rules", kFn,
-               static_cast<unsigned>(ctx->results.size()));
+    if (ctx->trace) {
+        logger_log(log, LOG_LEVEL_TRACE, "%s(): ...shortcuts table found %u rules", kFn,
+                   static_cast<unsigned>(ctx->results.size()));
+    }
 }
 
 void search_leftovers(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) {
@@ -515,14 +543,16 @@ void search_leftovers(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) 
     }
     const char kFn[] = "urlfilter_search_leftovers";
     logger_s *log = log_of(engine);
-    if (logger_trace_enabled(log)) {
+    if (ctx->trace) {
         logger_log(log, LOG_LEVEL_TRACE,
                    "%s(): searching for '%s' in leftovers table (%zu elements)...", kFn,
                    ctx->url_lower.c_str(), set->leftovers.size());
     }
     match_rules_from_table(engine, ctx, set->leftovers, -1);
-    logger_log(log, LOG_LEVEL_TRACE, "%s(): ...leftovers table found %u rules", kFn,
-               static_cast<unsigned>(ctx->results.size()));
+    if (ctx->trace) {
+        logger_log(log, LOG_LEVEL_TRACE, "%s(): ...leftovers table found %u rules", kFn,
+                   static_cast<unsigned>(ctx->results.size()));
+    }
 }
 
 void search_table_set(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) {
@@ -546,7 +576,7 @@ FoundList match_referrer(urlfilter_s *engine, const urlfilter_request_t *request
     // Default-initialised: zeroing the two 16 KiB part buffers costs more than
     // the match.
     std::unique_ptr<MatchContext> ctx(new MatchContext);
-    if (!build_context(&page, ctx.get())) {
+    if (!build_context(&page, log_of(engine), ctx.get())) {
         logger_log(log_of(engine), LOG_LEVEL_WARN, "%s(): Couldn't parse referer '%.*s'",
                    "match_referrer", static_cast<int>(request->referrer_len), request->referrer);
         return out;
@@ -595,7 +625,7 @@ urlfilter_multirules_t urlfilter_matchurl(urlfilter_s *engine, const urlfilter_r
     // Default-initialised: zeroing the two 16 KiB part buffers costs more than
     // the match.
     std::unique_ptr<MatchContext> ctx(new MatchContext);
-    if (!build_context(request, ctx.get())) {
+    if (!build_context(request, log_of(engine), ctx.get())) {
         logger_log(
             log_of(engine), LOG_LEVEL_DEBUG, "%s(): Couldn't parse url '%.*s' and referer '%.*s'",
             "urlfilter_matchurl", static_cast<int>(request->url_len), request->url,
@@ -619,7 +649,7 @@ urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char
     // Default-initialised: zeroing the two 16 KiB part buffers costs more than
     // the match.
     std::unique_ptr<MatchContext> ctx(new MatchContext);
-    if (!build_context(request, ctx.get())) {
+    if (!build_context(request, log_of(engine), ctx.get())) {
         rule_release(&rule);
         return {};
     }
