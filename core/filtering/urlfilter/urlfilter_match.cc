@@ -52,12 +52,47 @@ struct MatchContext {
     bool trace = false;  // looked up once: matching tests it at every step
 };
 
-std::string lower_copy(const char *text, size_t length) {
-    std::string out(text, length);
-    for (char &c : out) {
+// Matching reuses one pair of contexts per thread, so that their buffers keep
+// their capacity from request to request. A lease clears what the contexts
+// hold when the match is over; a nested match on the same thread (a log
+// callback asking again) gets a pair of its own.
+struct ContextPair {
+    MatchContext request;
+    MatchContext page;
+    bool busy = false;
+};
+
+class ContextLease {
+  public:
+    ContextLease() {
+        thread_local ContextPair pair;
+        if (pair.busy) {
+            owned_ = std::make_unique<ContextPair>();
+        }
+        pair_ = owned_ ? owned_.get() : &pair;
+        pair_->busy = true;
+    }
+    ~ContextLease() {
+        pair_->request.results.clear();
+        pair_->page.results.clear();
+        pair_->busy = false;
+    }
+    ContextLease(const ContextLease &) = delete;
+    ContextLease &operator=(const ContextLease &) = delete;
+
+    MatchContext *request() { return &pair_->request; }
+    MatchContext *page() { return &pair_->page; }
+
+  private:
+    std::unique_ptr<ContextPair> owned_;
+    ContextPair *pair_;
+};
+
+void lower_into(const char *text, size_t length, std::string *out) {
+    out->assign(text, length);
+    for (char &c : *out) {
         c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    return out;
 }
 
 std::string_view referrer_host(const MatchContext &ctx) {
@@ -73,18 +108,21 @@ std::string_view url_host(const MatchContext &ctx) {
 bool build_context(const urlfilter_request_t *request, logger_s *log, MatchContext *ctx) {
     ctx->request = *request;
     ctx->trace = logger_trace_enabled(log);
+    ctx->url_domain = ctx->referrer_domain = nullptr;
+    ctx->has_referrer = ctx->generic_blocked = false;
+    ctx->results.clear();
     ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
     if (url_components_parse(request->url, request->url_len, &ctx->url) != 0) {
         return false;
     }
-    ctx->url_lower = lower_copy(request->url, request->url_len);
+    lower_into(request->url, request->url_len, &ctx->url_lower);
     ctx->url_has_line_break = memchr(request->url, '\n', request->url_len) != nullptr ||
                               memchr(request->url, '\r', request->url_len) != nullptr;
     ctx->url_domain = registrable_domain(ctx->url.host.text);
     if (request->referrer_len > 0 &&
         url_components_parse(request->referrer, request->referrer_len, &ctx->referrer) == 0) {
         ctx->has_referrer = true;
-        ctx->referrer_lower = lower_copy(request->referrer, request->referrer_len);
+        lower_into(request->referrer, request->referrer_len, &ctx->referrer_lower);
         ctx->referrer_domain = registrable_domain(ctx->referrer.host.text);
     }
     if (ctx->url_domain && ctx->referrer_domain &&
@@ -562,28 +600,25 @@ void search_table_set(urlfilter_s *engine, MatchContext *ctx, table_set_t *set) 
     search_leftovers(engine, ctx, set);
 }
 
-// The page's own rules: the referrer matched as a document against itself.
-FoundList match_referrer(urlfilter_s *engine, const urlfilter_request_t *request) {
-    FoundList out;
+// The page's own rules: the referrer matched as a document against itself,
+// left in `page`'s results.
+void match_referrer(urlfilter_s *engine, const urlfilter_request_t *request, MatchContext *page) {
+    page->results.clear();
     if (request->referrer_len == 0) {
-        return out;
+        return;
     }
-    urlfilter_request_t page = *request;
-    page.url = request->referrer;
-    page.url_len = request->referrer_len;
-    page.request_type = CONTENT_DOCUMENT;
-    page.request_flags &= static_cast<uint8_t>(~URLFILTER_THIRD_PARTY);
-    // Default-initialised: zeroing the two 16 KiB part buffers costs more than
-    // the match.
-    std::unique_ptr<MatchContext> ctx(new MatchContext);
-    if (!build_context(&page, log_of(engine), ctx.get())) {
+    urlfilter_request_t document = *request;
+    document.url = request->referrer;
+    document.url_len = request->referrer_len;
+    document.request_type = CONTENT_DOCUMENT;
+    document.request_flags &= static_cast<uint8_t>(~URLFILTER_THIRD_PARTY);
+    if (!build_context(&document, log_of(engine), page)) {
         logger_log(log_of(engine), LOG_LEVEL_WARN, "%s(): Couldn't parse referer '%.*s'",
                    "match_referrer", static_cast<int>(request->referrer_len), request->referrer);
-        return out;
+        page->results.clear();
+        return;
     }
-    search_table_set(engine, ctx.get(), &engine->document_tables);
-    out.swap(ctx->results);
-    return out;
+    search_table_set(engine, page, &engine->document_tables);
 }
 
 // Applies the page's rules to the request context; true when the page is
@@ -611,9 +646,9 @@ std::vector<urlfilter_item_t> as_items(FoundList &found) {
     return items;
 }
 
-urlfilter_multirules_t finish(MatchContext *ctx, FoundList *page) {
+urlfilter_multirules_t finish(MatchContext *ctx, MatchContext *page) {
     std::vector<urlfilter_item_t> request_items = as_items(ctx->results);
-    std::vector<urlfilter_item_t> page_items = as_items(*page);
+    std::vector<urlfilter_item_t> page_items = as_items(page->results);
     urlfilter_rule_list_t request_list{request_items.data(), request_items.size()};
     urlfilter_rule_list_t page_list{page_items.data(), page_items.size()};
     return build_multirules(&request_list, &page_list);
@@ -622,21 +657,19 @@ urlfilter_multirules_t finish(MatchContext *ctx, FoundList *page) {
 }  // namespace
 
 urlfilter_multirules_t urlfilter_matchurl(urlfilter_s *engine, const urlfilter_request_t *request) {
-    // Default-initialised: zeroing the two 16 KiB part buffers costs more than
-    // the match.
-    std::unique_ptr<MatchContext> ctx(new MatchContext);
-    if (!build_context(request, log_of(engine), ctx.get())) {
+    ContextLease lease;
+    MatchContext *ctx = lease.request();
+    if (!build_context(request, log_of(engine), ctx)) {
         logger_log(
             log_of(engine), LOG_LEVEL_DEBUG, "%s(): Couldn't parse url '%.*s' and referer '%.*s'",
             "urlfilter_matchurl", static_cast<int>(request->url_len), request->url,
             static_cast<int>(request->referrer_len), request->referrer ? request->referrer : "");
         return {};
     }
-    FoundList page = match_referrer(engine, request);
-    bool whitelisted = apply_page_rules(ctx.get(), page);
-    search_table_set(engine, ctx.get(),
-                     whitelisted ? &engine->document_tables : &engine->request_tables);
-    return finish(ctx.get(), &page);
+    match_referrer(engine, request, lease.page());
+    bool whitelisted = apply_page_rules(ctx, lease.page()->results);
+    search_table_set(engine, ctx, whitelisted ? &engine->document_tables : &engine->request_tables);
+    return finish(ctx, lease.page());
 }
 
 urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char *text,
@@ -646,20 +679,19 @@ urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char
     if (parse_rule(&engine->context, text, length, 0, &rule) != RULE_PARSE_OK) {
         return {};
     }
-    // Default-initialised: zeroing the two 16 KiB part buffers costs more than
-    // the match.
-    std::unique_ptr<MatchContext> ctx(new MatchContext);
-    if (!build_context(request, log_of(engine), ctx.get())) {
+    ContextLease lease;
+    MatchContext *ctx = lease.request();
+    if (!build_context(request, log_of(engine), ctx)) {
         rule_release(&rule);
         return {};
     }
     ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
-    FoundList page = match_referrer(engine, request);
-    bool whitelisted = apply_page_rules(ctx.get(), page);
+    match_referrer(engine, request, lease.page());
+    bool whitelisted = apply_page_rules(ctx, lease.page()->results);
     bool page_exception = (rule.flags & RULE_WHITELIST) && (rule.flags & RULE_DOCUMENT);
     if (!whitelisted || page_exception) {
-        match_rule(engine, ctx.get(), &rule);
+        match_rule(engine, ctx, &rule);
     }
     rule_release(&rule);
-    return finish(ctx.get(), &page);
+    return finish(ctx, lease.page());
 }
