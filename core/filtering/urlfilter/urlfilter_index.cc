@@ -55,16 +55,33 @@ void set_shortcut_bit(table_set_t *set, const char *piece) {
 // The rule's rarest five-byte piece: the one whose bucket is shortest now,
 // as an index keyed on rare n-grams keeps every bucket short. Returns its key
 // and sets `*offset` to where it starts in the shortcut.
+// Pieces nearly every URL holds (its scheme, "www", the big top-level
+// domains): a bucket under one of them is searched by most requests, so a
+// rule goes there only when its shortcut has no other piece.
+constexpr size_t kCommonPieceCost = 1u << 20;
+
+bool common_url_piece(std::string_view piece) {
+    for (std::string_view common :
+         {":", "www", "http", ".com", "com/", ".net", "net/", ".org", "org/"}) {
+        if (piece.find(common) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 uint32_t rarest_key(const table_set_t *set, std::string_view shortcut, uint32_t *offset) {
     uint32_t best_key = 0;
-    size_t best_size = SIZE_MAX;
+    size_t best_cost = SIZE_MAX;
     for (size_t i = 0; i + URLFILTER_SHORTCUT_KEY_LENGTH <= shortcut.size(); ++i) {
-        uint32_t key = urlfilter_key_hash(shortcut.data() + i, URLFILTER_SHORTCUT_KEY_LENGTH);
+        std::string_view piece = shortcut.substr(i, URLFILTER_SHORTCUT_KEY_LENGTH);
+        uint32_t key = urlfilter_key_hash(piece.data(), piece.size());
         const bucket_t *found = set->shortcuts.find(key);
-        size_t size = found == nullptr ? 0 : found->size();
-        if (size < best_size) {
-            best_key = key, best_size = size, *offset = static_cast<uint32_t>(i);
-            if (size == 0) {
+        size_t cost = (found == nullptr ? 0 : found->size()) +
+                      (common_url_piece(piece) ? kCommonPieceCost : 0);
+        if (cost < best_cost) {
+            best_key = key, best_cost = cost, *offset = static_cast<uint32_t>(i);
+            if (cost == 0) {
                 break;
             }
         }
