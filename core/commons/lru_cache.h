@@ -15,6 +15,7 @@
 #include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 template <typename K, typename V>
 class OvLRUCache {
@@ -91,6 +92,16 @@ class OvLRUCache {
     }
 
     size_t size() const { return entries_.size(); }
+
+    // The keys, most recently used first.
+    std::vector<K> keys() const {
+        std::vector<K> out;
+        out.reserve(entries_.size());
+        for (const auto &entry : entries_) {
+            out.push_back(entry.first);
+        }
+        return out;
+    }
 
   protected:
     using Entries = std::list<std::pair<K, V>>;

@@ -52,14 +52,6 @@ class Inspected : public Cache {
         Cache::onRemove(key);
     }
 
-    std::vector<std::string> Keys() const {
-        std::vector<std::string> keys;
-        for (const auto &entry : this->entries_) {
-            keys.push_back(entry.first);
-        }
-        return keys;
-    }
-
     testing::AssertionResult IndexConsistent() const {
         if (this->entries_.size() > this->capacity_) {
             return testing::AssertionFailure() << this->entries_.size() << " entries";
@@ -211,7 +203,7 @@ TEST(OvLRUCache, Scenarios) {
             Apply(cache, step);
             ASSERT_TRUE(cache.IndexConsistent());
         }
-        EXPECT_EQ(cache.Keys(), row.keys);
+        EXPECT_EQ(cache.keys(), row.keys);
         EXPECT_EQ(cache.size(), row.keys.size());
         EXPECT_EQ(cache.removed, row.removed);
     }
@@ -317,7 +309,7 @@ TEST(OvLRUTimeoutCache, Scenarios) {
             Apply(cache, step);
             ASSERT_TRUE(cache.Consistent());
         }
-        EXPECT_EQ(cache.Keys(), row.state.keys);
+        EXPECT_EQ(cache.keys(), row.state.keys);
         EXPECT_EQ(cache.Expiries(), row.state.expiries);
         EXPECT_EQ(cache.removed, row.state.removed);
     }
@@ -331,7 +323,7 @@ TEST(OvLRUTimeoutCache, TakeThroughTheBaseIsVirtual) {
     cache.now = 101;
     EXPECT_EQ(base.take("x"), std::nullopt);
     EXPECT_TRUE(cache.Consistent());
-    EXPECT_TRUE(cache.Keys().empty());
+    EXPECT_TRUE(cache.keys().empty());
 }
 
 TEST(OvLRUTimeoutCache, DefaultClockIsMonotonicMilliseconds) {
