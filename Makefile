@@ -19,9 +19,14 @@ run: deps $(BUILD)/release/build.ninja
 $(BUILD)/asan/build.ninja:
 	cmake -S . -B $(BUILD)/asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DOVCORE_SANITIZE=ON -DOVCORE_BENCH=OFF
 
-test: deps $(BUILD)/asan/build.ninja
+# After the sanitized tests, the self-test of a release build runs under
+# valgrind, which also counts memory still reachable at exit as a leak.
+test: deps $(BUILD)/asan/build.ninja $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/asan -j $(JOBS)
 	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
+	cmake --build $(BUILD)/release -j $(JOBS) --target ovcore_app
+	valgrind -q --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=all \
+	  --error-exitcode=9 $(BUILD)/release/app/ovcore
 
 $(BUILD)/clang/build.ninja:
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD)/clang $(CMAKE_GEN) \

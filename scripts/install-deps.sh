@@ -5,7 +5,7 @@
 set -eu
 
 PACKAGES="
-  build-essential cmake ninja-build pkg-config g++-12 clang-14 libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config g++-12 clang-14 libclang-rt-14-dev valgrind
   clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libpcre2-dev libsqlite3-dev libevent-dev libnghttp2-dev libhttp-parser-dev
