@@ -21,18 +21,23 @@ $(BUILD)/asan/build.ninja:
 
 # After the sanitized tests, the self-test of a release build runs under
 # valgrind, which also counts memory still reachable at exit as a leak.
-test: deps $(BUILD)/asan/build.ninja $(BUILD)/release/build.ninja
+test: deps tests/browser/node_modules $(BUILD)/asan/build.ninja $(BUILD)/release/build.ninja
 	cmake --build $(BUILD)/asan -j $(JOBS)
 	cd $(BUILD)/asan && ctest --output-on-failure -j $(JOBS)
 	cmake --build $(BUILD)/release -j $(JOBS) --target ovcore_app
 	valgrind -q --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=all \
 	  --error-exitcode=9 $(BUILD)/release/app/ovcore
 
+# The browser tests' npm packages, exactly as locked.
+tests/browser/node_modules: tests/browser/package-lock.json
+	cd tests/browser && npm ci --no-audit --no-fund --loglevel=error
+	@touch $@
+
 $(BUILD)/clang/build.ninja:
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(BUILD)/clang $(CMAKE_GEN) \
 	  -DCMAKE_BUILD_TYPE=Debug -DOVCORE_SANITIZE=ON -DOVCORE_BENCH=OFF
 
-test-clang: deps $(BUILD)/clang/build.ninja
+test-clang: deps tests/browser/node_modules $(BUILD)/clang/build.ninja
 	cmake --build $(BUILD)/clang -j $(JOBS)
 	cd $(BUILD)/clang && ctest --output-on-failure -j $(JOBS)
 

@@ -10,7 +10,7 @@ PACKAGES="
   libgtest-dev libgmock-dev libbenchmark-dev
   libpcre2-dev libsqlite3-dev libevent-dev libnghttp2-dev libhttp-parser-dev
   libc-ares-dev zlib1g-dev libbrotli-dev libssl-dev libthread-pool-dev
-  openssl publicsuffix webext-ublock-origin-chromium nodejs
+  openssl publicsuffix webext-ublock-origin-chromium nodejs chromium
 "
 
 missing=""
