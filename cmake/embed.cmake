@@ -17,3 +17,19 @@ function(ovcore_embed_file target input symbol)
     VERBATIM)
   target_sources(${target} PRIVATE ${output})
 endfunction()
+
+# The scriptlets base: assets/scriptlets/ turned into one JSON text, embedded
+# into <target> as ovcore_scriptlets_base.
+function(ovcore_embed_scriptlets target)
+  set(assets ${PROJECT_SOURCE_DIR}/assets/scriptlets)
+  set(base ${CMAKE_CURRENT_BINARY_DIR}/scriptlets_base.json)
+  file(GLOB scriptlets CONFIGURE_DEPENDS ${assets}/*.js)
+  add_custom_command(
+    OUTPUT ${base}
+    COMMAND ${CMAKE_COMMAND} -DMANIFEST=${assets}/manifest.json -DOUTPUT=${base}
+            -P ${PROJECT_SOURCE_DIR}/cmake/scriptlets_base.cmake
+    DEPENDS ${assets}/manifest.json ${scriptlets} ${PROJECT_SOURCE_DIR}/cmake/scriptlets_base.cmake
+    COMMENT "Assembling the scriptlets base"
+    VERBATIM)
+  ovcore_embed_file(${target} ${base} ovcore_scriptlets_base)
+endfunction()
