@@ -127,39 +127,13 @@ void cssfilter_free(cssfilter_s *filter) {
 }
 
 int cssfilter_add_rule(cssfilter_s *filter, const char *text, size_t length) {
-    cosmetic_rule_t *rule;
-    switch (cosmetic_parse_rule(&filter->parser, text, length, &rule)) {
-        case COSMETIC_PARSE_OK:
-            break;
-        case COSMETIC_PARSE_NOT_COSMETIC:
-            return CSSFILTER_NOT_MINE;
-        case COSMETIC_PARSE_REJECTED:
-            return CSSFILTER_REJECTED;
-        default:
-            return CSSFILTER_FAILURE;
-    }
-    int status = rulecommon_storage_add_rule(&filter->storage, rule);
-    if (status != RULECOMMON_ADDED) {
-        cosmetic_rule_free(rule);
-        if (status == RULECOMMON_NO_MEMORY) {
-            logger_log(filter->logger, LOG_LEVEL_ERROR, "%s(): Couldn't store rule: %.*s",
-                       "cssfilter_add_rule", static_cast<int>(length), text);
-            return CSSFILTER_FAILURE;
-        }
-        return CSSFILTER_DONE;
-    }
-    filter->whitelists_dirty = true;
-    return CSSFILTER_DONE;
+    return rulecommon_add_rule_text(&filter->storage, &filter->parser, text, length,
+                                    &filter->whitelists_dirty, "cssfilter_add_rule");
 }
 
 int cssfilter_remove_rule(cssfilter_s *filter, const char *text, size_t length) {
-    int status =
-        rulecommon_storage_remove_rule_by_text(&filter->storage, {text, length}, filter->logger);
-    if (status == RULECOMMON_NOT_FOUND) {
-        return CSSFILTER_NOT_MINE;
-    }
-    filter->whitelists_dirty = true;
-    return status == RULECOMMON_REMOVED ? CSSFILTER_DONE : CSSFILTER_FAILURE;
+    return rulecommon_remove_rule_text(&filter->storage, text, length, &filter->whitelists_dirty,
+                                       filter->logger);
 }
 
 char *cssfilter_buildcss(cssfilter_s *filter, const char *domain, uint8_t flags, const char *app,

@@ -35,10 +35,10 @@ void cssfilter_free(cssfilter_s *filter);
 
 // Rule operation results, as the content filter reports them.
 enum {
-    CSSFILTER_DONE = 1,      // added (or already held), or removed
-    CSSFILTER_NOT_MINE = 2,  // not an element-hiding or style rule, or not held
-    CSSFILTER_REJECTED = 3,  // malformed (logged at WARN)
-    CSSFILTER_FAILURE = -1,  // out of memory, or a removal left folds behind (logged at ERROR)
+    CSSFILTER_DONE = COSMETIC_FILTER_DONE,
+    CSSFILTER_NOT_MINE = COSMETIC_FILTER_NOT_MINE,
+    CSSFILTER_REJECTED = COSMETIC_FILTER_REJECTED,
+    CSSFILTER_FAILURE = COSMETIC_FILTER_FAILURE,
 };
 
 // Adds a rule. Script rules ("#%#"), HTML filtering rules ("##^", "$$"),

@@ -160,39 +160,13 @@ void jsfilter_free(jsfilter_s *filter) {
 }
 
 int jsfilter_add_rule(jsfilter_s *filter, const char *text, size_t length) {
-    cosmetic_rule_t *rule;
-    switch (cosmetic_parse_rule(&filter->parser, text, length, &rule)) {
-        case COSMETIC_PARSE_OK:
-            break;
-        case COSMETIC_PARSE_NOT_COSMETIC:
-            return JSFILTER_NOT_MINE;
-        case COSMETIC_PARSE_REJECTED:
-            return JSFILTER_REJECTED;
-        default:
-            return JSFILTER_FAILURE;
-    }
-    int status = rulecommon_storage_add_rule(&filter->storage, rule);
-    if (status != RULECOMMON_ADDED) {
-        cosmetic_rule_free(rule);
-        if (status == RULECOMMON_NO_MEMORY) {
-            logger_log(filter->logger, LOG_LEVEL_ERROR, "%s(): Couldn't store rule: %.*s",
-                       "jsfilter_add_rule", static_cast<int>(length), text);
-            return JSFILTER_FAILURE;
-        }
-        return JSFILTER_DONE;
-    }
-    filter->whitelists_dirty = true;
-    return JSFILTER_DONE;
+    return rulecommon_add_rule_text(&filter->storage, &filter->parser, text, length,
+                                    &filter->whitelists_dirty, "jsfilter_add_rule");
 }
 
 int jsfilter_remove_rule(jsfilter_s *filter, const char *text, size_t length) {
-    int status =
-        rulecommon_storage_remove_rule_by_text(&filter->storage, {text, length}, filter->logger);
-    if (status == RULECOMMON_NOT_FOUND) {
-        return JSFILTER_NOT_MINE;
-    }
-    filter->whitelists_dirty = true;
-    return status == RULECOMMON_REMOVED ? JSFILTER_DONE : JSFILTER_FAILURE;
+    return rulecommon_remove_rule_text(&filter->storage, text, length, &filter->whitelists_dirty,
+                                       filter->logger);
 }
 
 js_buffer_t jsfilter_buildjs(jsfilter_s *filter, const char *domain, bool include_generic,

@@ -37,10 +37,10 @@ void jsfilter_free(jsfilter_s *filter);
 
 // Rule operation results, as the content filter reports them.
 enum {
-    JSFILTER_DONE = 1,      // added (or already held), or removed
-    JSFILTER_NOT_MINE = 2,  // not a script rule, or not held
-    JSFILTER_REJECTED = 3,  // malformed (logged at WARN)
-    JSFILTER_FAILURE = -1,  // out of memory, or a removal left folds behind (logged at ERROR)
+    JSFILTER_DONE = COSMETIC_FILTER_DONE,
+    JSFILTER_NOT_MINE = COSMETIC_FILTER_NOT_MINE,
+    JSFILTER_REJECTED = COSMETIC_FILTER_REJECTED,
+    JSFILTER_FAILURE = COSMETIC_FILTER_FAILURE,
 };
 
 int jsfilter_add_rule(jsfilter_s *filter, const char *text, size_t length);

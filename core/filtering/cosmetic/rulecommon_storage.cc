@@ -174,3 +174,40 @@ int rulecommon_apply_whitelists(rulecommon_storage_t *storage, const rulecommon_
         return -1;
     }
 }
+
+int rulecommon_add_rule_text(rulecommon_storage_t *storage, cosmetic_parser_t *parser,
+                             const char *text, size_t length, bool *dirty, const char *caller) {
+    cosmetic_rule_t *rule;
+    switch (cosmetic_parse_rule(parser, text, length, &rule)) {
+        case COSMETIC_PARSE_OK:
+            break;
+        case COSMETIC_PARSE_NOT_COSMETIC:
+            return COSMETIC_FILTER_NOT_MINE;
+        case COSMETIC_PARSE_REJECTED:
+            return COSMETIC_FILTER_REJECTED;
+        default:
+            return COSMETIC_FILTER_FAILURE;
+    }
+    int status = rulecommon_storage_add_rule(storage, rule);
+    if (status == RULECOMMON_ADDED) {
+        *dirty = true;
+        return COSMETIC_FILTER_DONE;
+    }
+    cosmetic_rule_free(rule);
+    if (status == RULECOMMON_NO_MEMORY) {
+        logger_log(parser->logger, LOG_LEVEL_ERROR, "%s(): Couldn't store rule: %.*s", caller,
+                   static_cast<int>(length), text);
+        return COSMETIC_FILTER_FAILURE;
+    }
+    return COSMETIC_FILTER_DONE;
+}
+
+int rulecommon_remove_rule_text(rulecommon_storage_t *storage, const char *text, size_t length,
+                                bool *dirty, logger_s *logger) {
+    int status = rulecommon_storage_remove_rule_by_text(storage, {text, length}, logger);
+    if (status == RULECOMMON_NOT_FOUND) {
+        return COSMETIC_FILTER_NOT_MINE;
+    }
+    *dirty = true;
+    return status == RULECOMMON_REMOVED ? COSMETIC_FILTER_DONE : COSMETIC_FILTER_FAILURE;
+}

@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "core/commons/logger.h"
+#include "core/filtering/cosmetic/cosmetic_parser.h"
 #include "core/filtering/cosmetic/cosmetic_rule.h"
 
 // Keys are views of the records' own texts.
@@ -76,3 +77,22 @@ struct rulecommon_pairing_t {
 // and a later application makes them again harmlessly.
 int rulecommon_apply_whitelists(rulecommon_storage_t *storage, const rulecommon_pairing_t *pairing,
                                 logger_s *logger);
+
+// What the cosmetic filters answer for a rule text, as the content filter
+// reports it.
+enum {
+    COSMETIC_FILTER_DONE = 1,      // added (or already held), or removed
+    COSMETIC_FILTER_NOT_MINE = 2,  // not a rule of the filter's families, or not held
+    COSMETIC_FILTER_REJECTED = 3,  // malformed (logged at WARN)
+    COSMETIC_FILTER_FAILURE =
+        -1,  // out of memory, or a removal left folds behind (logged at ERROR)
+};
+
+// Parses a rule text with `parser` and stores it; sets `*dirty` when the
+// storage changed. `caller` names the filter in the out-of-memory message.
+int rulecommon_add_rule_text(rulecommon_storage_t *storage, cosmetic_parser_t *parser,
+                             const char *text, size_t length, bool *dirty, const char *caller);
+
+// Removes the rule with exactly this text; sets `*dirty` when one was held.
+int rulecommon_remove_rule_text(rulecommon_storage_t *storage, const char *text, size_t length,
+                                bool *dirty, logger_s *logger);
