@@ -20,6 +20,8 @@ const ovcore_command kCommands[] = {
      ovcore_lint},
     {"check", "--rules FILE... [--rule TEXT]...",
      "match requests read as JSON lines from standard input", ovcore_check},
+    {"cosmetic", "--rules FILE... --domain D [--path P] [--app A]",
+     "print the CSS and script the content script of a page on D receives", ovcore_cosmetic},
     {"bench", "--rules FILE... --requests FILE.jsonl [--rounds N]",
      "measure load time, memory and match time of the engine", ovcore_bench},
 };

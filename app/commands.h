@@ -20,6 +20,9 @@ int ovcore_lint(int argc, char **argv);
 // Answers requests (JSON lines on standard input) with the engine's decision.
 int ovcore_check(int argc, char **argv);
 
+// Prints the CSS and script the content script of one page receives.
+int ovcore_cosmetic(int argc, char **argv);
+
 // Measures load time, memory and match time of the engine on real lists.
 int ovcore_bench(int argc, char **argv);
 

@@ -185,6 +185,43 @@ std::string hex_encode(const void *data, size_t len) {
     return out;
 }
 
+std::string percent_decode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out.push_back(text[i]);
+            continue;
+        }
+        if (text.size() - i < 3) {
+            return {};
+        }
+        unsigned hi = digit_value(text[i + 1]), lo = digit_value(text[i + 2]);
+        if (hi > 15 || lo > 15 || (hi | lo) == 0) {
+            return {};
+        }
+        out.push_back(static_cast<char>((hi << 4) | lo));
+        i += 2;
+    }
+    return out;
+}
+
+std::string percent_encode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                     std::string_view("-._~/").find(c) != std::string_view::npos;
+        if (plain) {
+            out.push_back(c);
+        } else {
+            unsigned byte = static_cast<unsigned char>(c);
+            out += {'%', kHexUpper[byte >> 4], kHexUpper[byte & 15]};
+        }
+    }
+    return out;
+}
+
 std::string hex_decode(std::string_view text) {
     if (text.size() % 2 != 0) {
         return {};

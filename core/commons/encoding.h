@@ -45,6 +45,16 @@ std::string hex_encode(const void *data, size_t len);
 // string for an odd length or a byte that is not a hexadecimal digit.
 std::string hex_decode(std::string_view text);
 
+// Decodes "%" followed by two hexadecimal digits (either case) into that byte
+// and copies every other byte ("+" stays "+"). A truncated or malformed
+// escape, or one that decodes to a zero byte, makes the whole result empty:
+// a page must not smuggle a NUL into a C string through its query.
+std::string percent_decode(std::string_view text);
+
+// Writes every byte other than ASCII letters, digits and "-._~/" as "%XX"
+// (upper-case digits), so that percent_decode() gives the text back.
+std::string percent_encode(std::string_view text);
+
 // Returns the host as it is written in a URL: a host made only of hexadecimal
 // digits, '.' and ':' with at least two colons is an IPv6 address and comes
 // back as "[host]"; any other host comes back unchanged.

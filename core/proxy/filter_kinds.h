@@ -17,7 +17,6 @@ class OvRuleFreeFilter : public OvFilter {
         const char *name() const override { return #Name; } \
     }
 
-OV_RULE_FREE_FILTER(OvFilterContent);
 OV_RULE_FREE_FILTER(OvFilterHtml);
 OV_RULE_FREE_FILTER(OvFilterNetwork);
 OV_RULE_FREE_FILTER(OvFilterBrowserApi);

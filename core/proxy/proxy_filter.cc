@@ -6,6 +6,7 @@
 #include "core/filtering/converter/rule_converter.h"
 #include "core/filtering/converter/rule_syntax.h"
 #include "core/proxy/browserapi/whitelist_cookie_manager.h"
+#include "core/proxy/filter_content.h"
 #include "core/proxy/filter_kinds.h"
 #include "core/proxy/filter_url.h"
 #include "core/proxy/tls/ssl_bypass_filter.h"

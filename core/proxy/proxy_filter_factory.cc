@@ -1,6 +1,7 @@
 #include "core/proxy/proxy_filter_factory.h"
 
 #include "core/commons/sqlite_database.h"
+#include "core/proxy/filter_content.h"
 #include "core/proxy/filter_url.h"
 #include "core/proxy/proxy_filter_config.h"
 #include "core/proxy/tls/ssl_domain_filter.h"
@@ -24,6 +25,7 @@ std::shared_ptr<OvProxyFilter> g_process_filter = ov_make_proxy_filter({});
 
 std::shared_ptr<OvProxyFilter> ov_make_proxy_filter(const OvProxyFilterSetup &setup) {
     auto facade = std::make_shared<OvProxyFilter>();
+    facade->getRegistry().add(std::make_unique<OvFilterContent>());
     facade->getRegistry().add(std::make_unique<OvFilterUrl>());
     OvProxyFilterConfig config;
     config.database = open_database(*facade, setup.dataDirectory);

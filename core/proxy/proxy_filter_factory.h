@@ -16,7 +16,7 @@ struct OvProxyFilterSetup {
 
 constexpr char OV_PROXY_DATABASE_NAME[] = "ovcore.db";
 
-// Builds a facade with the URL filter registered, then initialises the
+// Builds a facade with the content and URL filters registered, then initialises the
 // filters and the SSL domain filter with one configuration. A database that
 // cannot be opened is logged and left out. Throws std::bad_alloc when memory
 // runs out.

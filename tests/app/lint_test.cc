@@ -8,6 +8,8 @@ namespace {
 
 const std::string kSample = std::string(OVCORE_TEST_DATA) + "/app/data/lint_sample.txt";
 
+// Network and cosmetic rules are checked by their filters' parsers, foreign
+// ones in their converted form ($all and +js() here).
 TEST(Lint, ReportsRejectedRulesAndSummary) {
     ProgramResult result = run_ovcore({"lint", kSample});
     EXPECT_EQ(result.exit_code, 1);
@@ -19,15 +21,23 @@ TEST(Lint, ReportsRejectedRulesAndSummary) {
                   ":8: Got unknown option 'foo', ignoring rule ||example.com^$foo: "
                   "||example.com^$foo\n" +
                   kSample + ":9: Rule '$image' is too wide, not adding it: $image\n" + kSample +
-                  ":10: rejected: ||example.com^$all\n"
+                  ":11: Unbalanced brackets or quotes in selector: example.org##a:has(: "
+                  "example.org##a:has(\n" +
+                  kSample +
+                  ":12: Unknown scriptlet: ubo-no-such-thing (converted to "
+                  "example.org#%#//scriptlet('ubo-no-such-thing', '1')): "
+                  "example.org##+js(no-such-thing, 1)\n"
                   "\n"
-                  "lines read: 10\n"
+                  "lines read: 14\n"
                   "network rules accepted: 2\n"
-                  "lines that are not network rules: 4\n"
-                  "rules rejected: 4\n"
+                  "cosmetic rules accepted: 1\n"
+                  "foreign rules accepted after conversion: 2\n"
+                  "other lines (comments, headers, rules no filter takes): 4\n"
+                  "rules rejected: 5\n"
                   "       1  Got unknown option 'foo', ignoring rule RULE\n"
                   "       1  Rule 'RULE' is too wide, not adding it\n"
-                  "       1  rejected\n"
+                  "       1  Unbalanced brackets or quotes in selector: RULE\n"
+                  "       1  Unknown scriptlet: ubo-no-such-thing (converted to RULE)\n"
                   "       1  rule with 'elemhide' modifier can't be blocking (RULE)\n");
 }
 

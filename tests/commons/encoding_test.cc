@@ -154,6 +154,42 @@ TEST(Hex, DecodeRows) {
     }
 }
 
+TEST(PercentDecode, Rows) {
+    struct Row {
+        const char *text;
+        std::string bytes;
+    };
+    const Row rows[] = {
+        {"", ""},
+        {"/a%20b/", "/a b/"},
+        {"%2f%2F", "//"},
+        {"a+b", "a+b"},  // "+" is not a space here
+        {"%e4%b8%ad", "\xe4\xb8\xad"},
+        {"%", ""},      // cut short
+        {"ab%4", ""},   // cut short
+        {"%zz", ""},    // not hex
+        {"a%00b", ""},  // a NUL would cut C strings
+        {"100%", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(percent_decode(row.text), row.bytes);
+    }
+}
+
+TEST(PercentEncode, RoundTrips) {
+    EXPECT_EQ(percent_encode("/a b/%?&=+~"), "/a%20b/%25%3F%26%3D%2B~");
+    const std::string all_bytes = [] {
+        std::string bytes;
+        for (int c = 1; c < 256; ++c) {
+            bytes.push_back(static_cast<char>(c));
+        }
+        return bytes;
+    }();
+    EXPECT_EQ(percent_decode(percent_encode(all_bytes)), all_bytes);
+    EXPECT_EQ(percent_encode(std::string(1, '\0')), "%00");
+}
+
 TEST(HostForUrl, Rows) {
     struct Row {
         const char *host;

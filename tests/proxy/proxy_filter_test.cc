@@ -10,6 +10,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "core/proxy/filter_content.h"
 #include "core/proxy/filter_kinds.h"
 #include "core/proxy/filter_url.h"
 #include "core/proxy/proxy_filter_factory.h"

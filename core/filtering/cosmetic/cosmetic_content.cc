@@ -70,6 +70,17 @@ bool style_selector(std::string_view content, std::string_view *selector) {
     return true;
 }
 
+// "remove: true" is no CSS property: only the extended engine acts on it.
+bool removes_element(std::string_view content) {
+    std::string compact;
+    for (char c : content.substr(content.find('{'))) {
+        if (c != ' ' && c != '\t') {
+            compact.push_back(c);
+        }
+    }
+    return strview::find_nocase(compact, "remove:true") < compact.size();
+}
+
 }  // namespace
 
 bool css_content_is_foreign(std::string_view marker, std::string_view content) {
@@ -90,6 +101,15 @@ const char *css_content_check(std::string_view content, uint8_t *kind) {
         return "Unbalanced brackets or quotes in selector";
     }
     std::string_view selector = content;
+    // EasyList writes some style rules with "##": they read as with "#$#". A
+    // block that is not well formed would end a hiding group's selector list
+    // and inject rules of its own.
+    if (!(*kind & COSMETIC_STYLE) && find_top(content, "{") >= 0) {
+        if (!style_selector(content, &selector)) {
+            return "Selector holds a malformed style block";
+        }
+        *kind |= COSMETIC_STYLE;
+    }
     if (*kind & COSMETIC_STYLE) {
         if (!style_selector(content, &selector)) {
             return "Style rule is not a selector followed by declarations in braces";
@@ -97,10 +117,9 @@ const char *css_content_check(std::string_view content, uint8_t *kind) {
         if (selector.empty()) {
             return "Empty selector";
         }
-    } else if (find_top(content, "{") >= 0) {
-        // Emitted inside a group, a block would end the group's selector list
-        // and inject rules of its own.
-        return "Selector holds a style block (style rules use #$#)";
+        if (removes_element(content)) {
+            *kind |= COSMETIC_EXTENDED;
+        }
     }
     if (is_extended(selector)) {
         *kind |= COSMETIC_EXTENDED;

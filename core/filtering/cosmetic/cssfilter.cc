@@ -1,5 +1,6 @@
 #include "core/filtering/cosmetic/cssfilter.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <unordered_set>
@@ -20,10 +21,13 @@ std::string_view selector_key(const cosmetic_rule_t *rule) {
 constexpr rulecommon_pairing_t kPairing{selector_key, true};
 
 int apply_whitelists(cssfilter_s *filter) {
+    filter->index_ready = false;
+    filter->common_css_cached = false;
     if (rulecommon_apply_whitelists(&filter->storage, &kPairing, filter->logger) != 0) {
         return -1;
     }
     filter->whitelists_dirty = false;
+    filter->index_ready = css_index_build(&filter->index, &filter->storage) == 0;
     return 0;
 }
 
@@ -61,6 +65,58 @@ int collect_exceptions(cssfilter_s *filter, const rule_match_ctx_t *ctx, content
     return 0;
 }
 
+// The rules a build looks at: the index's candidates, or every rule.
+const css_rule_list_t *build_candidates(cssfilter_s *filter, const rule_match_ctx_t *ctx,
+                                        css_rule_list_t *storage) {
+    if (ctx->only_domainless) {
+        return &filter->index.domainless;
+    }
+    css_index_candidates(&filter->index, ctx->domain, ctx->domain_len, !ctx->exclude_extended,
+                         storage);
+    return storage;
+}
+
+// Appends a rule unless an exception names its selector or it does not
+// match. Returns 0, or -1 when memory ran out (logged, result released).
+int consider_rule(cssfilter_s *filter, const rule_match_ctx_t *ctx, const content_set_t &excluded,
+                  const cosmetic_rule_t *rule, css_result_t *result) {
+    if (excluded.count(rule->content) != 0 || !is_matching_rule(rule, ctx, filter->logger)) {
+        return 0;
+    }
+    if (add_rule_to_result(result, rule, filter->logger) != 0) {
+        logger_log(filter->logger, LOG_LEVEL_ERROR, "%s(): Couldn't add matching rule to result",
+                   "cssfilter_buildcss_internal");
+        return -1;
+    }
+    return 0;
+}
+
+int consider_rules(cssfilter_s *filter, const rule_match_ctx_t *ctx, const content_set_t &excluded,
+                   css_result_t *result) {
+    if (!filter->index_ready || logger_trace_enabled(filter->logger)) {
+        for (const auto &entry : filter->storage.rules) {
+            if (consider_rule(filter, ctx, excluded, entry.second, result) != 0) {
+                return -1;
+            }
+        }
+        return 0;
+    }
+    css_rule_list_t storage;
+    try {
+        for (const cosmetic_rule_t *rule : *build_candidates(filter, ctx, &storage)) {
+            if (consider_rule(filter, ctx, excluded, rule, result) != 0) {
+                return -1;
+            }
+        }
+    } catch (const std::bad_alloc &) {
+        logger_log(filter->logger, LOG_LEVEL_ERROR, "%s(): Couldn't collect candidate rules",
+                   "cssfilter_buildcss_internal");
+        css_result_release(result);
+        return -1;
+    }
+    return 0;
+}
+
 char *cssfilter_buildcss_internal(cssfilter_s *filter, const rule_match_ctx_t *ctx) {
     if (filter->whitelists_dirty && apply_whitelists(filter) != 0) {
         return nullptr;
@@ -70,16 +126,8 @@ char *cssfilter_buildcss_internal(cssfilter_s *filter, const rule_match_ctx_t *c
         return nullptr;
     }
     css_result_t result{};
-    for (const auto &entry : filter->storage.rules) {
-        const cosmetic_rule_t *rule = entry.second;
-        if (excluded.count(rule->content) != 0 || !is_matching_rule(rule, ctx, filter->logger)) {
-            continue;
-        }
-        if (add_rule_to_result(&result, rule, filter->logger) != 0) {
-            logger_log(filter->logger, LOG_LEVEL_ERROR,
-                       "%s(): Couldn't add matching rule to result", "cssfilter_buildcss_internal");
-            return nullptr;
-        }
+    if (consider_rules(filter, ctx, excluded, &result) != 0) {
+        return nullptr;
     }
     return css_result_finish(&result);
 }
@@ -168,5 +216,26 @@ char *cssfilter_buildcommoncss(cssfilter_s *filter, const char *app, uint32_t pa
     ctx.path = path;
     ctx.only_domainless = 1;
     ctx.exclude_extended = 1;
-    return cssfilter_buildcss_internal(filter, &ctx);
+    if (filter->whitelists_dirty && apply_whitelists(filter) != 0) {
+        return nullptr;
+    }
+    bool cacheable = filter->index_ready && !filter->index.common_depends_on_page &&
+                     !logger_trace_enabled(filter->logger);
+    if (!cacheable) {
+        return cssfilter_buildcss_internal(filter, &ctx);
+    }
+    if (!filter->common_css_cached) {
+        char *built = cssfilter_buildcss_internal(filter, &ctx);
+        if (built == nullptr) {
+            return nullptr;  // nothing, or a failure that the next page retries
+        }
+        try {
+            filter->common_css.assign(built);
+        } catch (const std::bad_alloc &) {
+            return built;
+        }
+        free(built);
+        filter->common_css_cached = true;
+    }
+    return strdup(filter->common_css.c_str());
 }

@@ -12,9 +12,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "core/commons/logger.h"
 #include "core/filtering/cosmetic/cosmetic_parser.h"
+#include "core/filtering/cosmetic/css_index.h"
 #include "core/filtering/cosmetic/rulecommon_storage.h"
 
 struct cssfilter_s {
@@ -24,6 +26,15 @@ struct cssfilter_s {
     // Set by every rule change, cleared when the exceptions have been folded
     // into the rules again.
     bool whitelists_dirty;
+    // Rebuilt with the folding; without it (memory ran out) builds walk every
+    // rule. Builds also walk every rule when TRACE is on, so that the trace
+    // names each rule considered.
+    css_index_t index;
+    bool index_ready;
+    // The common CSS is the same for every page unless some rule names apps
+    // or a path: then it is built once per rule change and copied out.
+    std::string common_css;
+    bool common_css_cached;
 };
 
 // Creates an empty filter logging through `logger` (borrowed; may be null).

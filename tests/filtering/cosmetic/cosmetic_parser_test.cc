@@ -178,6 +178,14 @@ TEST_F(CosmeticParserTest, ElementHidingMarkers) {
         {"#@$?#div { x: y }", "flags=EXCEPTION|GENERIC kind=STYLE|EXTENDED content=div { x: y }"},
         {"#$#div:has(a) { content: \"}\" }",
          "flags=GENERIC kind=STYLE|EXTENDED content=div:has(a) { content: \"}\" }"},
+        // EasyList's style rules written with "##"; only the extended engine
+        // removes elements.
+        {"example.org##a { color: red }",
+         "flags= kind=STYLE content=a { color: red } domains=example.org"},
+        {"example.org##.x {remove:true;}",
+         "flags= kind=STYLE|EXTENDED content=.x {remove:true;} domains=example.org"},
+        {"#$#.x { REMOVE : true }",
+         "flags=GENERIC kind=STYLE|EXTENDED content=.x { REMOVE : true }"},
         {"[$path=/page]example.org##.ad",
          "flags= kind= content=.ad domains=example.org apps= path"},
         {"[$app=a.exe|~b.exe]##.ad", "flags=GENERIC kind= content=.ad apps=a.exe|~b.exe"},
@@ -305,9 +313,11 @@ TEST_F(CosmeticParserTest, RejectionsAreLoggedAtWarn) {
         {"example.org##a[title=\"x]",
          {"cosmetic_parse_rule(): Unbalanced brackets or quotes in selector: "
           "example.org##a[title=\"x]"}},
-        {"example.org##a { color: red }",
-         {"cosmetic_parse_rule(): Selector holds a style block (style rules use #$#): "
-          "example.org##a { color: red }"}},
+        {"example.org##a { color: red } b",
+         {"cosmetic_parse_rule(): Selector holds a malformed style block: "
+          "example.org##a { color: red } b"}},
+        {"example.org##{ color: red }",
+         {"cosmetic_parse_rule(): Empty selector: example.org##{ color: red }"}},
         {"example.org#$#a { color: red } b",
          {"cosmetic_parse_rule(): Style rule is not a selector followed by declarations in "
           "braces: example.org#$#a { color: red } b"}},

@@ -410,3 +410,107 @@ TEST_F(CssFilterTest, ExceptionsWithAppsAndPathsMatchAtBuildTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every hidden selector and style block of a built text, sorted: where a
+// style block closes a group depends on the walk's order, the effect does not.
+std::vector<std::string> effect(const std::string &css) {
+    if (css == "null") {
+        return {};
+    }
+    Parts split = parts(css);
+    std::vector<std::string> all = split.styles;
+    for (const auto &group : split.groups) {
+        all.insert(all.end(), group.begin(), group.end());
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+// Builds look only at the rules the index offers for the host, unless TRACE
+// asks for every rule to be named: both walks must give the same texts.
+TEST_F(CssFilterTest, IndexedBuildsEqualTheFullWalk) {
+    AddRules({
+        "##.everywhere",
+        "##div:has(> .ad)",
+        "example.org##.org",
+        "sub.example.org##.sub",
+        "example.org,sub.example.org##.twice",
+        "EXAMPLE.ORG##.upper",
+        "example.*##.any-tld",
+        "www.example.*##.any-tld-www",
+        "~example.org##.not-on-org",
+        "~example.*##.not-any-tld",
+        "example.org,~sub.example.org##.org-not-sub",
+        "example.org#?#div:has-text(x)",
+        "example.org#$#body { color: red }",
+        "example.org#@#.org",
+        "sub.example.org#@#.twice",
+        "127.0.0.1##.loopback",
+        "[::1]##.v6",
+        "[$path=/news]example.org##.news",
+        "[$app=browser]example.org##.in-browser",
+        "[$domain=example.org|~www.example.org]##.prefix-domains",
+    });
+    const char *hosts[] = {"example.org",
+                           "sub.example.org",
+                           "www.example.org",
+                           "a.sub.example.org",
+                           "example.org.",
+                           "example.org:8080",
+                           "example.co.uk",
+                           "www.example.de",
+                           "other.org",
+                           "127.0.0.1",
+                           "127.0.0.1:80",
+                           "[::1]",
+                           "org",
+                           "",
+                           "example"};
+    for (const char *host : hosts) {
+        for (uint8_t flags : {uint8_t{CSSFILTER_GENERIC}, uint8_t{CSSFILTER_SPECIFIC}, kBoth}) {
+            SCOPED_TRACE(std::string(host) + " flags " + std::to_string(flags));
+            std::string css, extended, common;
+            {
+                LogCapture quiet(LOG_LEVEL_INFO);
+                css = BuildCss(host, flags, "browser", "/news/1");
+                extended = BuildExtendedCss(host, flags, "browser", "/news/1");
+                common = BuildCommonCss("browser", "/news/1");
+            }
+            LogCapture trace(LOG_LEVEL_TRACE);
+            EXPECT_EQ(effect(css), effect(BuildCss(host, flags, "browser", "/news/1")));
+            EXPECT_EQ(effect(extended),
+                      effect(BuildExtendedCss(host, flags, "browser", "/news/1")));
+            EXPECT_EQ(common, BuildCommonCss("browser", "/news/1"));
+        }
+    }
+    // The index follows rule changes.
+    ASSERT_EQ(RemoveRule("example.org#@#.org"), CSSFILTER_DONE);
+    ASSERT_EQ(RemoveRule("sub.example.org##.sub"), CSSFILTER_DONE);
+    LogCapture quiet(LOG_LEVEL_INFO);
+    EXPECT_EQ(
+        effect(BuildCss("sub.example.org", kBoth)),
+        (std::vector<std::string>{".any-tld", ".org", ".prefix-domains", "body { color: red }"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The common CSS is kept between builds; every rule change makes it anew.
+TEST_F(CssFilterTest, CommonCssFollowsRuleChanges) {
+    LogCapture quiet(LOG_LEVEL_INFO);
+    AddRules({"##.first", "example.org##.specific"});
+    EXPECT_EQ(effect(BuildCommonCss()), std::vector<std::string>{".first"});
+    EXPECT_EQ(effect(BuildCommonCss("app", "/any")), std::vector<std::string>{".first"});
+    AddRules({"##.second"});
+    EXPECT_EQ(effect(BuildCommonCss()), (std::vector<std::string>{".first", ".second"}));
+    AddRules({"#@#.first"});
+    EXPECT_EQ(effect(BuildCommonCss()), std::vector<std::string>{".second"});
+    AddRules({"[$path=/news]#@#.second"});
+    EXPECT_EQ(effect(BuildCommonCss(nullptr, "/news")), std::vector<std::string>{});
+    EXPECT_EQ(effect(BuildCommonCss(nullptr, "/sport")), std::vector<std::string>{".second"});
+}
+
+}  // namespace
