@@ -22,6 +22,8 @@ const ovcore_command kCommands[] = {
      "match requests read as JSON lines from standard input", ovcore_check},
     {"cosmetic", "--rules FILE... --domain D [--path P] [--app A]",
      "print the CSS and script the content script of a page on D receives", ovcore_cosmetic},
+    {"page", "INDEX [--string|--raw NAME=VALUE]...",
+     "print a built-in page template rendered with the given pairs", ovcore_page},
     {"bench", "--rules FILE... --requests FILE.jsonl [--rounds N]",
      "measure load time, memory and match time of the engine", ovcore_bench},
 };

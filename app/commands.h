@@ -23,6 +23,9 @@ int ovcore_check(int argc, char **argv);
 // Prints the CSS and script the content script of one page receives.
 int ovcore_cosmetic(int argc, char **argv);
 
+// Prints a built-in page template rendered with NAME=VALUE pairs.
+int ovcore_page(int argc, char **argv);
+
 // Measures load time, memory and match time of the engine on real lists.
 int ovcore_bench(int argc, char **argv);
 
