@@ -2,9 +2,10 @@
 # is missing first.
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps run test test-clang fuzz bench psl-update format clean
+.PHONY: deps run test test-clang test-tsan test-example install fuzz bench psl-update format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -27,6 +28,36 @@ test: deps tests/browser/node_modules $(BUILD)/asan/build.ninja $(BUILD)/release
 	cmake --build $(BUILD)/release -j $(JOBS) --target ovcore_app
 	valgrind -q --leak-check=full --show-leak-kinds=all --errors-for-leak-kinds=all \
 	  --error-exitcode=9 $(BUILD)/release/app/ovcore
+	$(MAKE) --no-print-directory test-example
+	$(MAKE) --no-print-directory test-tsan
+
+# The shared library, its header and ovcore.pc under $(PREFIX).
+install: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j $(JOBS) --target libovcore
+	cmake --install $(BUILD)/release --prefix $(PREFIX)
+
+# The example host program, compiled as a host would against an installed
+# library (a staging prefix under the build tree, so that no system
+# directory is written) and run; its report must match the expected one.
+STAGE := $(abspath $(BUILD))/stage
+test-example: deps $(BUILD)/release/build.ninja
+	cmake --build $(BUILD)/release -j $(JOBS) --target libovcore
+	cmake --install $(BUILD)/release --prefix $(STAGE) >/dev/null
+	cc -std=c11 -Wall -Wextra -Werror examples/rule_check.c -o $(BUILD)/rule_check \
+	  $$(PKG_CONFIG_PATH=$(STAGE)/lib/pkgconfig pkg-config --cflags --libs ovcore) \
+	  -Wl,-rpath,$(STAGE)/lib
+	$(BUILD)/rule_check | diff -u examples/rule_check.expected -
+
+$(BUILD)/tsan/build.ninja:
+	cmake -S . -B $(BUILD)/tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DOVCORE_TSAN=ON -DOVCORE_BENCH=OFF
+
+# The concurrency tests under ThreadSanitizer: the rule functions from eight
+# threads, the event loop, the resolver and the rule expiry timers.
+TSAN_TESTS := ^(CApiConcurrency|EventLoopTest|DnsResolver|TemporaryRuleTest)
+test-tsan: deps $(BUILD)/tsan/build.ninja
+	cmake --build $(BUILD)/tsan -j $(JOBS) --target api_tests proxy_tests
+	cd $(BUILD)/tsan && TSAN_OPTIONS=halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
 # The browser tests' npm packages, exactly as locked.
 tests/browser/node_modules: tests/browser/package-lock.json

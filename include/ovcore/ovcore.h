@@ -9,6 +9,8 @@
 #ifndef OVCORE_OVCORE_H
 #define OVCORE_OVCORE_H
 
+#include <stdbool.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -59,6 +61,69 @@ OVCORE_API void logger_set_default_log_level(int level);
  * separate words.
  */
 OVCORE_API void logger_set_default_callback(logger_callback callback, void *arg);
+
+/* ---------------------------------------------------------------------------
+ * Rules
+ *
+ * The rule functions work on a facade handle: a pointer to a shared
+ * reference of the process-wide filtering core (the pointer's first word is
+ * the core's address). They neither take nor drop the reference. Rule texts
+ * returned through `rule_out` are allocated with malloc(); the caller
+ * releases them with free(). Outputs not set by a call are set to NULL.
+ */
+
+/*
+ * A shared handle of the process-wide facade, with the URL and content
+ * filters registered; NULL when memory runs out. Release it with
+ * ovcore_proxy_filter_release().
+ */
+OVCORE_API void *ovcore_proxy_filter_new(void);
+OVCORE_API void ovcore_proxy_filter_release(void *handle);
+
+/*
+ * Adds a user rule, converting it from other ad blockers' syntax when no
+ * filter takes it as written. Returns 0 added, 1 no filter accepted it,
+ * 3 a filter failed (also: no facade, a NULL rule, an internal error),
+ * 4 refused: the rule would inject content into pages (scripts, styles,
+ * HTML filtering).
+ */
+OVCORE_API int OvCApiPFAddRule(void *handle, const char *rule);
+
+/*
+ * Removes a user rule (and its conversions). Returns 0 removed or not known
+ * to any filter, 3 a filter failed (also: no facade, a NULL rule, an
+ * internal error).
+ */
+OVCORE_API int OvCApiPFClearRule(void *handle, const char *rule);
+
+/*
+ * Whether filtering applies to the page at `url`, asked for the URL's
+ * directory ("scheme://host[:port]/dir/") as a document request of the
+ * application `app_name` (may be NULL). Returns
+ *   0 filtering applies;
+ *   1 filtering applies, and a $badfilter rule disables the site's switch
+ *     (that rule in `rule_out`);
+ *   2 filtering is off for the site through OvCApiPFChangeFilteringState()
+ *     (the site rule in `rule_out`);
+ *   3 filtering is off through another important document exception (that
+ *     rule in `rule_out`);
+ *   4 the URL is NULL, empty or has no directory (also: no facade, an
+ *     internal error).
+ * `rule_out` may be NULL.
+ */
+OVCORE_API int OvCApiPFIsFiltered(void *handle, const char *url, const char *app_name,
+                                  char **rule_out);
+
+/*
+ * Switches filtering for a whole site on (`enable` true) or off, through the
+ * site rule "@@||<domain>^$important,document" on the URL filter. Returns 0
+ * on success (the site rule in `rule_out`), -1 on failure with a static
+ * message in `error_out`: "Invalid domain" (NULL or empty), "Can't add a
+ * rule", "Can't remove a rule" (also for internal errors). Both outputs may
+ * be NULL.
+ */
+OVCORE_API int OvCApiPFChangeFilteringState(void *handle, const char *domain, bool enable,
+                                            const char **error_out, char **rule_out);
 
 #ifdef __cplusplus
 }

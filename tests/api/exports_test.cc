@@ -16,11 +16,15 @@ class SharedLibrary : public testing::Test {
 };
 
 TEST_F(SharedLibrary, ExportsThePublicApiOnly) {
-    for (const char *name : {"logger_set_default_log_level", "logger_set_default_callback"}) {
+    for (const char *name :
+         {"logger_set_default_log_level", "logger_set_default_callback", "ovcore_proxy_filter_new",
+          "ovcore_proxy_filter_release", "OvCApiPFAddRule", "OvCApiPFClearRule",
+          "OvCApiPFIsFiltered", "OvCApiPFChangeFilteringState"}) {
         SCOPED_TRACE(name);
         EXPECT_NE(dlsym(handle_, name), nullptr);
     }
-    for (const char *name : {"logger_open", "logger_log", "logger_close"}) {
+    for (const char *name : {"logger_open", "logger_log", "logger_close", "ov_rule_change_time",
+                             "ov_directory_url", "ov_event_loop_drain"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(dlsym(handle_, name), nullptr);
     }
