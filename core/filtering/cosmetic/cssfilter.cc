@@ -27,7 +27,7 @@ int apply_whitelists(cssfilter_s *filter) {
         return -1;
     }
     filter->whitelists_dirty = false;
-    filter->index_ready = css_index_build(&filter->index, &filter->storage) == 0;
+    filter->index_ready = cosmetic_index_build(&filter->index, &filter->storage) == 0;
     return 0;
 }
 
@@ -66,13 +66,14 @@ int collect_exceptions(cssfilter_s *filter, const rule_match_ctx_t *ctx, content
 }
 
 // The rules a build looks at: the index's candidates, or every rule.
-const css_rule_list_t *build_candidates(cssfilter_s *filter, const rule_match_ctx_t *ctx,
-                                        css_rule_list_t *storage) {
+const cosmetic_rule_list_t *build_candidates(cssfilter_s *filter, const rule_match_ctx_t *ctx,
+                                             cosmetic_rule_list_t *storage) {
     if (ctx->only_domainless) {
         return &filter->index.domainless;
     }
-    css_index_candidates(&filter->index, ctx->domain, ctx->domain_len, !ctx->exclude_extended,
-                         storage);
+    cosmetic_index_candidates(
+        &filter->index, ctx->domain, ctx->domain_len,
+        ctx->exclude_extended ? 0u : unsigned{COSMETIC_INDEX_DOMAINLESS_EXTENDED}, storage);
     return storage;
 }
 
@@ -101,7 +102,7 @@ int consider_rules(cssfilter_s *filter, const rule_match_ctx_t *ctx, const conte
         }
         return 0;
     }
-    css_rule_list_t storage;
+    cosmetic_rule_list_t storage;
     try {
         for (const cosmetic_rule_t *rule : *build_candidates(filter, ctx, &storage)) {
             if (consider_rule(filter, ctx, excluded, rule, result) != 0) {

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "core/commons/logger.h"
+#include "core/filtering/cosmetic/cosmetic_index.h"
 #include "core/filtering/cosmetic/cosmetic_parser.h"
-#include "core/filtering/cosmetic/css_index.h"
 #include "core/filtering/cosmetic/rulecommon_storage.h"
 
 struct cssfilter_s {
@@ -29,7 +29,7 @@ struct cssfilter_s {
     // Rebuilt with the folding; without it (memory ran out) builds walk every
     // rule. Builds also walk every rule when TRACE is on, so that the trace
     // names each rule considered.
-    css_index_t index;
+    cosmetic_index_t index;
     bool index_ready;
     // The common CSS is the same for every page unless some rule names apps
     // or a path: then it is built once per rule change and copied out.

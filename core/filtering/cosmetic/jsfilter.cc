@@ -48,13 +48,26 @@ void collect(jsfilter_s *filter, const rule_match_ctx_t *ctx, Matches *rules) {
             exceptions.push_back(rule);
         }
     }
-    for (const auto &[text, rule] : filter->storage.rules) {
+    auto consider = [&](const cosmetic_rule_t *rule) {
         bool suppressed =
             std::any_of(exceptions.begin(), exceptions.end(),
                         [rule](const cosmetic_rule_t *e) { return same_script(e, rule); });
         if (!suppressed && rulecommon_match_rule(rule, ctx, filter->logger)) {
             rules->push_back(rule);
         }
+    };
+    if (!filter->index_ready || logger_trace_enabled(filter->logger)) {
+        for (const auto &entry : filter->storage.rules) {
+            consider(entry.second);
+        }
+        return;
+    }
+    Matches candidates;
+    cosmetic_index_candidates(&filter->index, ctx->domain, ctx->domain_len,
+                              COSMETIC_INDEX_DOMAINLESS | COSMETIC_INDEX_DOMAINLESS_EXTENDED,
+                              &candidates);
+    for (const cosmetic_rule_t *rule : candidates) {
+        consider(rule);
     }
 }
 
@@ -109,10 +122,12 @@ void remove_failed(jsfilter_s *filter, const cosmetic_rule_t *rule) {
 js_buffer_t build(jsfilter_s *filter, const rule_match_ctx_t *ctx) {
     js_buffer_t buffer{};
     if (filter->whitelists_dirty) {
+        filter->index_ready = false;
         if (rulecommon_apply_whitelists(&filter->storage, &kPairing, filter->logger) != 0) {
             return buffer;
         }
         filter->whitelists_dirty = false;
+        filter->index_ready = cosmetic_index_build(&filter->index, &filter->storage) == 0;
     }
     Matches rules;
     collect(filter, ctx, &rules);

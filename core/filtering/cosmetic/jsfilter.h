@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "core/commons/logger.h"
+#include "core/filtering/cosmetic/cosmetic_index.h"
 #include "core/filtering/cosmetic/cosmetic_parser.h"
 #include "core/filtering/cosmetic/rulecommon_storage.h"
 #include "core/filtering/cosmetic/scriptlet_render.h"
@@ -25,6 +26,10 @@ struct jsfilter_s {
     cosmetic_parser_t parser;
     rulecommon_storage_t storage;
     bool whitelists_dirty;
+    // Rebuilt with the folding; builds walk every rule without it, or at
+    // TRACE (so that the trace names each rule considered).
+    cosmetic_index_t index;
+    bool index_ready;
 };
 
 // Creates an empty filter over the built-in scriptlets base, logging through

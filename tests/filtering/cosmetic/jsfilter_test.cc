@@ -111,3 +111,42 @@ TEST_F(JsFilterTest, Exceptions) {
 }
 
 }  // namespace
+
+namespace {
+
+// Builds look only at the rules the index offers for the host, unless TRACE
+// asks for every rule to be named: both walks give the same script.
+TEST_F(JsFilterTest, IndexedBuildsEqualTheFullWalk) {
+    for (const char *rule : {
+             "#%#everywhere();",
+             "example.org#%#org();",
+             "sub.example.org#%#sub();",
+             "example.*#%#anyTld();",
+             "~example.org#%#notOrg();",
+             "example.org,~sub.example.org#%#orgNotSub();",
+             "sub.example.org#@%#org();",
+             "127.0.0.1#%#loopback();",
+         }) {
+        Add(rule);
+    }
+    for (const char *host :
+         {"example.org", "sub.example.org", "a.sub.example.org:8080", "example.org.",
+          "example.co.uk", "other.org", "127.0.0.1", "", "org"}) {
+        for (bool generic : {true, false}) {
+            SCOPED_TRACE(std::string(host) + (generic ? " with generic" : ""));
+            std::string indexed;
+            {
+                LogCapture quiet(LOG_LEVEL_INFO);
+                indexed = Build(host, generic);
+            }
+            LogCapture trace(LOG_LEVEL_TRACE);
+            EXPECT_EQ(indexed, Build(host, generic));
+        }
+    }
+    LogCapture quiet(LOG_LEVEL_INFO);
+    EXPECT_EQ(Build("sub.example.org"), "everywhere();\nsub();\nanyTld();\n");
+    ASSERT_EQ(jsfilter_remove_rule(filter_, "sub.example.org#%#sub();", 24), JSFILTER_DONE);
+    EXPECT_EQ(Build("sub.example.org"), "everywhere();\nanyTld();\n");
+}
+
+}  // namespace

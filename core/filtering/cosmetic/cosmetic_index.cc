@@ -1,4 +1,4 @@
-#include "core/filtering/cosmetic/css_index.h"
+#include "core/filtering/cosmetic/cosmetic_index.h"
 
 #include <new>
 #include <string_view>
@@ -10,7 +10,7 @@
 namespace {
 
 struct KeyedAdd {
-    std::unordered_map<std::string, css_rule_list_t> *map;
+    std::unordered_map<std::string, cosmetic_rule_list_t> *map;
     const cosmetic_rule_t *rule;
 };
 
@@ -24,7 +24,7 @@ bool names_page(const cosmetic_rule_t *rule) {
     return cosmetic_rule_has_apps(rule) || cosmetic_rule_has_path(rule);
 }
 
-void index_rule(css_index_t *index, const cosmetic_rule_t *rule) {
+void index_rule(cosmetic_index_t *index, const cosmetic_rule_t *rule) {
     if (!cosmetic_rule_has_domains(rule)) {
         index->common_depends_on_page = index->common_depends_on_page || names_page(rule);
         (rule->kind & COSMETIC_EXTENDED ? index->domainless_extended : index->domainless)
@@ -54,9 +54,9 @@ size_t host_length(const char *host, size_t length) {
 
 // Looks up every dot-suffix of `name` (the name itself first), and of the
 // name without a root dot, as the domain-list match does.
-void collect_suffixes(const std::unordered_map<std::string, css_rule_list_t> &map,
+void collect_suffixes(const std::unordered_map<std::string, cosmetic_rule_list_t> &map,
                       std::string_view name, std::unordered_set<const void *> *seen,
-                      css_rule_list_t *out) {
+                      cosmetic_rule_list_t *out) {
     if (map.empty()) {
         return;
     }
@@ -78,8 +78,8 @@ void collect_suffixes(const std::unordered_map<std::string, css_rule_list_t> &ma
 
 }  // namespace
 
-int css_index_build(css_index_t *index, const rulecommon_storage_t *storage) {
-    css_index_clear(index);
+int cosmetic_index_build(cosmetic_index_t *index, const rulecommon_storage_t *storage) {
+    cosmetic_index_clear(index);
     try {
         for (const auto &entry : storage->rules) {
             if (!rulecommon_rule_is_foldable(entry.second)) {
@@ -91,19 +91,22 @@ int css_index_build(css_index_t *index, const rulecommon_storage_t *storage) {
                 index->common_depends_on_page || names_page(entry.second);
         }
     } catch (const std::bad_alloc &) {
-        css_index_clear(index);
+        cosmetic_index_clear(index);
         return -1;
     }
     return 0;
 }
 
-void css_index_clear(css_index_t *index) {
-    *index = css_index_t{};
+void cosmetic_index_clear(cosmetic_index_t *index) {
+    *index = cosmetic_index_t{};
 }
 
-void css_index_candidates(const css_index_t *index, const char *host, size_t length,
-                          bool with_domainless_extended, css_rule_list_t *out) {
-    if (with_domainless_extended) {
+void cosmetic_index_candidates(const cosmetic_index_t *index, const char *host, size_t length,
+                               unsigned flags, cosmetic_rule_list_t *out) {
+    if (flags & COSMETIC_INDEX_DOMAINLESS) {
+        out->insert(out->end(), index->domainless.begin(), index->domainless.end());
+    }
+    if (flags & COSMETIC_INDEX_DOMAINLESS_EXTENDED) {
         out->insert(out->end(), index->domainless_extended.begin(),
                     index->domainless_extended.end());
     }
