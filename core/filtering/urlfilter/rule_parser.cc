@@ -194,7 +194,13 @@ int parse_rule(urlfilter_context_t *engine, const char *text, size_t length, int
     if (starts_with(text, length, "@@")) {
         rule->flags |= RULE_WHITELIST;
     }
-    int rc = parse_body(engine, rule);
+    int rc;
+    try {
+        rc = parse_body(engine, rule);
+    } catch (...) {
+        rule_release(rule);  // what the parse had built before memory ran out
+        throw;
+    }
     if (rc != RULE_PARSE_OK) {
         rule_release(rule);
     }

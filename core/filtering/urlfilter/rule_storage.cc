@@ -39,3 +39,15 @@ void storage_remove(rule_storage_t *storage, int32_t id) {
     }
     storage->rule_cache.take(id);
 }
+
+void storage_add_text(rule_storage_t *storage, int32_t id,
+                      std::unique_ptr<char, void (*)(void *)> text, size_t length) {
+    auto stored = storage->rule_texts.emplace(id, text.get()).first;
+    try {
+        storage->known_texts.emplace(std::string_view(text.get(), length), id);
+    } catch (...) {
+        storage->rule_texts.erase(stored);
+        throw;
+    }
+    text.release();
+}

@@ -60,29 +60,37 @@ int urlfilter_addrule(urlfilter_s *engine, const char *text, size_t length, int3
     if (rc != RULE_PARSE_OK) {
         return rc;
     }
+    // The parsed rule is released however this ends, memory running out
+    // (std::bad_alloc) included.
+    std::unique_ptr<cached_rule_t, decltype(&rule_release)> parsed(&rule, rule_release);
     std::string_view parsed_text(rule.text, rule.text_len);
     if (engine->storage.known_texts.count(parsed_text) != 0) {
-        rule_release(&rule);
         return URLFILTER_DUPLICATE;
     }
     // What the URL must contain for the rule to match: its shortcut, or for an
     // expression without one, a literal every match of it holds.
     std::string prefilter = rule.shortcut ? rule.shortcut : required_literal_of(rule);
     size_t shortcut_len = prefilter.size();
-    char *copy = static_cast<char *>(malloc(parsed_text.size() + shortcut_len + 2));
+    std::unique_ptr<char, void (*)(void *)> copy(
+        static_cast<char *>(malloc(parsed_text.size() + shortcut_len + 2)), free);
     if (copy == nullptr) {
-        rule_release(&rule);
         return RULE_PARSE_FAILED;
     }
-    memcpy(copy, parsed_text.data(), parsed_text.size());
-    copy[parsed_text.size()] = '\0';
-    char *shortcut = copy + parsed_text.size() + 1;
+    memcpy(copy.get(), parsed_text.data(), parsed_text.size());
+    copy.get()[parsed_text.size()] = '\0';
+    char *shortcut = copy.get() + parsed_text.size() + 1;
     memcpy(shortcut, prefilter.c_str(), shortcut_len + 1);
-    int32_t id = engine->next_id++;
-    engine->storage.rule_texts.emplace(id, copy);
-    engine->storage.known_texts.emplace(std::string_view(copy, parsed_text.size()), id);
-    index_add_rule(engine, &rule, id, shortcut, static_cast<uint32_t>(shortcut_len));
-    rule_release(&rule);
+    int32_t id = engine->next_id;
+    storage_add_text(&engine->storage, id, std::move(copy), parsed_text.size());
+    ++engine->next_id;
+    try {
+        index_add_rule(engine, &rule, id, shortcut, static_cast<uint32_t>(shortcut_len));
+    } catch (...) {
+        // A rule half in the index would match without its text.
+        index_remove_rule(engine, &rule, id);
+        storage_remove(&engine->storage, id);
+        throw;
+    }
     return URLFILTER_ADDED;
 }
 

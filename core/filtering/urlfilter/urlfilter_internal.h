@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -69,6 +70,11 @@ struct rule_storage_t {
 rule_ptr storage_get(rule_storage_t *storage, int32_t id);
 rule_ptr storage_find_text(rule_storage_t *storage, std::string_view text);
 void storage_remove(rule_storage_t *storage, int32_t id);
+// Stores a text (malloc'ed; `length` bytes before its NUL) under `id` and
+// takes it over. Throws std::bad_alloc, after which nothing is stored and the
+// text is freed.
+void storage_add_text(rule_storage_t *storage, int32_t id,
+                      std::unique_ptr<char, void (*)(void *)> text, size_t length);
 
 struct urlfilter_s {
     urlfilter_context_t context;  // logger, redirects, match context, parser expressions

@@ -679,10 +679,11 @@ urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char
     if (parse_rule(&engine->context, text, length, 0, &rule) != RULE_PARSE_OK) {
         return {};
     }
+    // Released however the match ends, std::bad_alloc included.
+    std::unique_ptr<cached_rule_t, decltype(&rule_release)> parsed(&rule, rule_release);
     ContextLease lease;
     MatchContext *ctx = lease.request();
     if (!build_context(request, log_of(engine), ctx)) {
-        rule_release(&rule);
         return {};
     }
     ctx->third_party = (request->request_flags & URLFILTER_THIRD_PARTY) != 0;
@@ -692,6 +693,5 @@ urlfilter_multirules_t urlfilter_match_rule_text(urlfilter_s *engine, const char
     if (!whitelisted || page_exception) {
         match_rule(engine, ctx, &rule);
     }
-    rule_release(&rule);
     return finish(ctx, lease.page());
 }
