@@ -1,7 +1,5 @@
 #include "core/proxy/temporary_rule.h"
 
-#include <event2/event.h>
-
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -23,8 +21,7 @@ OvFilter *url_filter(const std::shared_ptr<OvProxyFilter> &facade) {
 }
 
 // Runs on the loop thread when the lifetime has passed.
-void on_expiry(evutil_socket_t, short, void *arg) {
-    std::unique_ptr<ExpiryRecord> record(static_cast<ExpiryRecord *>(arg));
+void on_expiry(const ExpiryRecord *record) {
     std::shared_ptr<OvProxyFilter> facade = record->provider.get(record->provider.arg);
     OvFilter *filter = url_filter(facade);
     if (filter == nullptr) {
@@ -57,16 +54,16 @@ int addTemporaryRule(const OvProxyFilterProvider &provider, OvEventLoop &loop, c
     }
     int shown = static_cast<int>(length);
     logger_log(log, LOG_LEVEL_DEBUG, "%saddRule(%.*s)", prefix, shown, rule);
-    auto record = std::make_unique<ExpiryRecord>(ExpiryRecord{std::string(rule, length), provider});
-    timeval timeout{static_cast<time_t>(lifetime), 0};
-    int rc = event_base_once(loop.eventBase(), -1, EV_TIMEOUT, on_expiry, record.get(), &timeout);
+    // The timer owns the record: it is freed after the expiry, or with the
+    // loop when the loop goes first.
+    auto record = std::make_shared<ExpiryRecord>(ExpiryRecord{std::string(rule, length), provider});
+    int rc = loop.runAfter(lifetime, [record] { on_expiry(record.get()); });
     if (rc != 0) {
         logger_log(log, LOG_LEVEL_ERROR, "%sfailed to schedule notblock timeout event", prefix);
         *error = "Internal error";
         filter->clearRule(record->rule);
         return rc;
     }
-    record.release();  // on_expiry owns it now
     logger_log(log, LOG_LEVEL_DEBUG, "%srule '%.*s' expires after %us", prefix, shown, rule,
                static_cast<unsigned>(lifetime));
     return 0;

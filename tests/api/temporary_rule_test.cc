@@ -97,4 +97,18 @@ TEST_F(TemporaryRuleTest, RuleRemovedMeanwhileIsReportedAtExpiry) {
               (std::vector<std::string>{"clearRule(||tmp.example^) failed: 2"}));
 }
 
+// A rule whose loop goes before it expires leaves no expiry record behind
+// (the leak checker would see it); the rule itself stays.
+TEST_F(TemporaryRuleTest, LoopGoingFirstFreesTheExpiry) {
+    OvProxyFilterProvider provider{Provide, &facade};
+    const char *error = nullptr;
+    {
+        OvEventLoop brief;
+        brief.start();
+        std::string rule = "||brief.example^";
+        ASSERT_EQ(addTemporaryRule(provider, brief, "", rule.data(), rule.size(), 3600, &error), 0);
+    }
+    EXPECT_EQ(RuleCount(), 1u);
+}
+
 }  // namespace

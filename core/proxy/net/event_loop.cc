@@ -2,6 +2,7 @@
 
 #include <event2/event.h>
 
+#include <algorithm>
 #include <new>
 
 #include "core/commons/logger.h"
@@ -117,6 +118,36 @@ bool OvEventLoop::takeTask(Task *task) {
     *task = std::move(tasks.front().task);
     tasks.pop_front();
     return true;
+}
+
+int OvEventLoop::runAfter(uint64_t seconds, Task task) {
+    auto timer = std::make_unique<Timer>(Timer{this, nullptr, std::move(task)});
+    timer->ev.reset(event_new(base.get(), -1, 0, ov_event_loop_timer, timer.get()));
+    if (!timer->ev) {
+        throw std::bad_alloc();
+    }
+    timeval delay{static_cast<time_t>(seconds), 0};
+    std::lock_guard<std::mutex> guard(timerLock);
+    int rc = event_add(timer->ev.get(), &delay);
+    if (rc == 0) {
+        timers.push_back(std::move(timer));
+    }
+    return rc;
+}
+
+// Takes the timer out of its loop's list, then runs its task.
+void ov_event_loop_timer(int, short, void *arg) {
+    auto *fired = static_cast<OvEventLoop::Timer *>(arg);
+    OvEventLoop *loop = fired->loop;
+    std::unique_ptr<OvEventLoop::Timer> timer;
+    {
+        std::lock_guard<std::mutex> guard(loop->timerLock);
+        auto found = std::find_if(loop->timers.begin(), loop->timers.end(),
+                                  [fired](const auto &t) { return t.get() == fired; });
+        timer = std::move(*found);
+        loop->timers.erase(found);
+    }
+    timer->task();
 }
 
 void ov_event_loop_drain(int, short, void *) {

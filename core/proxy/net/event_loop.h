@@ -43,6 +43,13 @@ class OvEventLoop {
     void cancel(uint32_t id);
     event_base *eventBase() const { return base.get(); }
 
+    // Runs `task` once on the loop thread after `seconds`. A timer still
+    // pending when the loop is destroyed is destroyed with it, its task not
+    // run (so what the task owns is freed). Returns 0, or libevent's nonzero
+    // result when the timer cannot be set (the task is then destroyed).
+    // Any thread. Throws std::bad_alloc when memory runs out.
+    int runAfter(uint64_t seconds, Task task);
+
     // The loop whose base the calling thread runs, or null.
     static OvEventLoop *running();
 
@@ -57,8 +64,14 @@ class OvEventLoop {
     struct EventDeleter {
         void operator()(event *ev) const;
     };
+    struct Timer {
+        OvEventLoop *loop;
+        std::unique_ptr<event, EventDeleter> ev;
+        Task task;
+    };
 
     friend void ov_event_loop_drain(int fd, short events, void *arg);
+    friend void ov_event_loop_timer(int fd, short events, void *arg);
     // Takes the oldest pending task out (clearing the drain request); false
     // when there is none.
     bool takeTask(Task *task);
@@ -71,9 +84,15 @@ class OvEventLoop {
     uint32_t nextTaskId = 1;
     bool drainScheduled = false;
     std::list<TaskRecord> tasks;
+    std::mutex timerLock;  // guards timers
+    // Pending timers; destroyed (their events freed) before the base.
+    std::list<std::unique_ptr<Timer>> timers;
 };
 
 // The libevent callback that runs the pending tasks of the calling thread's
 // running loop; its arguments are ignored. Called on any other thread it
 // reports a failed invariant and aborts.
 void ov_event_loop_drain(int fd, short events, void *arg);
+
+// The libevent callback of a timer set by runAfter(): `arg` is the timer.
+void ov_event_loop_timer(int fd, short events, void *arg);

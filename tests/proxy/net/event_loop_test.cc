@@ -149,6 +149,38 @@ TEST_F(EventLoopTest, PendingTasksAreDestroyedWithTheLoop) {
     EXPECT_EQ(held.use_count(), 1);
 }
 
+// A timer's task runs on the loop thread once its time has come; timers
+// set from inside a task work too.
+TEST_F(EventLoopTest, TimersRunTheirTaskOnceOnTheLoopThread) {
+    loop.start();
+    std::promise<std::thread::id> ran;
+    std::promise<void> nested;
+    ASSERT_EQ(loop.runAfter(1,
+                            [&] {
+                                ran.set_value(std::this_thread::get_id());
+                                loop.runAfter(0, [&] { nested.set_value(); });
+                            }),
+              0);
+    std::thread::id loop_thread = ran.get_future().get();
+    EXPECT_NE(loop_thread, std::this_thread::get_id());
+    nested.get_future().wait();
+    loop.stop();
+}
+
+// A timer still pending when its loop goes is destroyed with it, unrun: what
+// its task holds is freed.
+TEST_F(EventLoopTest, PendingTimersAreDestroyedWithTheLoop) {
+    auto held = std::make_shared<int>(0);
+    {
+        OvEventLoop running;
+        running.start();
+        ASSERT_EQ(running.runAfter(3600, [held] { *held = 1; }), 0);
+        EXPECT_EQ(held.use_count(), 2);
+    }
+    EXPECT_EQ(held.use_count(), 1);
+    EXPECT_EQ(*held, 0);
+}
+
 TEST(EventLoopDeathTest, DrainOffTheLoopThreadAborts) {
     EXPECT_DEATH(ov_event_loop_drain(-1, EV_TIMEOUT, nullptr),
                  "core/proxy/net/src/OvEventLoop:147 assertion \\(runningLoop != nullptr\\) "
