@@ -2,21 +2,12 @@
 // script text, the nonce, the safebrowsing script and the placeholders.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { launchBrowser, openPage, startServer } from './support/harness.mjs';
+import { browserAndServer, openPage } from './support/harness.mjs';
 import { placeholderRegion, renderContentScript, templateText } from './support/template_render.mjs';
 
 const HIDE = '{ display: none!important; }';
 
-let browser;
-let server;
-before(async () => {
-  browser = await launchBrowser();
-  server = await startServer();
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const env = browserAndServer();
 
 function pageHtml({ head = '', body = '', scriptAttrs = '' }) {
   return '<!doctype html><html><head><meta charset="utf-8">' +
@@ -26,14 +17,14 @@ function pageHtml({ head = '', body = '', scriptAttrs = '' }) {
 // Serves the rendered content script and a page that loads it, opens the
 // page and returns the handle; the caller closes it.
 async function open(values, html, headers = {}, routes = {}) {
-  server.routes.clear();
-  for (const [routePath, route] of Object.entries(routes)) server.routes.set(routePath, route);
-  server.routes.set('/content.js', { type: 'text/javascript; charset=utf-8', body: renderContentScript(values) });
-  server.routes.set('/page', { body: html, headers });
+  env.server.routes.clear();
+  for (const [routePath, route] of Object.entries(routes)) env.server.routes.set(routePath, route);
+  env.server.routes.set('/content.js', { type: 'text/javascript; charset=utf-8', body: renderContentScript(values) });
+  env.server.routes.set('/page', { body: html, headers });
   // Chromium asks for it once per browser; a 404 would show in the console.
-  server.routes.set('/favicon.ico', { status: 204, type: 'image/x-icon' });
-  const opened = await openPage(browser);
-  await opened.page.goto(`${server.origin}/page`, { waitUntil: 'load' });
+  env.server.routes.set('/favicon.ico', { status: 204, type: 'image/x-icon' });
+  const opened = await openPage(env.browser);
+  await opened.page.goto(`${env.server.origin}/page`, { waitUntil: 'load' });
   return opened;
 }
 
@@ -285,7 +276,7 @@ describe('script, nonce, safebrowsing and globals', () => {
       extendedCss: `.b ${HIDE}\n`,
       script: 'window.ran = true;',
       nonce: 'n0nce',
-      safeBrowsingUrl: `//127.0.0.1:${new URL(server.origin).port}/sfbr.js?type=sfbr-script&ltt=T`,
+      safeBrowsingUrl: `//127.0.0.1:${new URL(env.server.origin).port}/sfbr.js?type=sfbr-script&ltt=T`,
     }, pageHtml({ scriptAttrs: ' nonce="n0nce"', body: '<p class="a" id="a">a</p><p class="b" id="b">b</p>' }),
     { 'content-security-policy': csp },
     { '/sfbr.js': { type: 'text/javascript', body: 'window.sfbr = document.currentScript.nonce;' } });

@@ -4,8 +4,8 @@
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { launchBrowser, openPage, REPO, startServer } from './support/harness.mjs';
+import { describe, test } from 'node:test';
+import { browserAndServer, openPage, REPO } from './support/harness.mjs';
 
 const BIN = process.env.OVCORE_BIN;
 const RULES = path.join(REPO, 'tests/browser/data/cosmetic_rules.txt');
@@ -43,25 +43,16 @@ const PAGE = `<!doctype html><html><head><script src="/content.js"></script></he
 </body></html>`;
 
 describe('cosmetic rules on a page', { skip: !BIN && 'OVCORE_BIN is not set' }, () => {
-  let browser;
-  let site;
-  before(async () => {
-    browser = await launchBrowser();
-    site = await startServer();
-  });
-  after(async () => {
-    await browser?.close();
-    await site?.close();
-  });
+  const env = browserAndServer();
 
   test('hides, restyles and removes elements and runs the script rules', async () => {
     const { values, script } = contentScript();
     assert.ok(values.extendedCss.includes(':has-text(Sponsored)'), values.extendedCss);
-    site.routes.set('/content.js', { type: 'text/javascript; charset=utf-8', body: script });
-    site.routes.set('/page', { body: PAGE });
-    site.routes.set('/favicon.ico', { status: 204, type: 'image/x-icon' });
-    const { page, pageErrors } = await openPage(browser);
-    await page.goto(`${site.origin}/page`, { waitUntil: 'load' });
+    env.server.routes.set('/content.js', { type: 'text/javascript; charset=utf-8', body: script });
+    env.server.routes.set('/page', { body: PAGE });
+    env.server.routes.set('/favicon.ico', { status: 204, type: 'image/x-icon' });
+    const { page, pageErrors } = await openPage(env.browser);
+    await page.goto(`${env.server.origin}/page`, { waitUntil: 'load' });
     await page.waitForFunction(() => document.getElementById('late')
       && getComputedStyle(document.getElementById('late')).display === 'none');
     const state = await page.evaluate(() => {

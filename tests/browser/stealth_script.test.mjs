@@ -1,8 +1,8 @@
 // The stealth script in Chromium: what page scripts see with each option,
 // and that the defaults change nothing.
 import assert from 'node:assert/strict';
-import { after, before, describe, test } from 'node:test';
-import { launchBrowser, openPage, startServer } from './support/harness.mjs';
+import { describe, test } from 'node:test';
+import { browserAndServer, openPage } from './support/harness.mjs';
 import { placeholderRegion, renderContentScript, renderStealthScript, templateText } from './support/template_render.mjs';
 
 const CHROME_WINDOWS = 'Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) ' +
@@ -47,28 +47,19 @@ const FINGERPRINT = `(async () => {
   };
 })()`;
 
-let browser;
-let server;
-before(async () => {
-  browser = await launchBrowser();
-  server = await startServer();
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+const env = browserAndServer();
 
 // Opens a page that runs `script` (or nothing) first in its head, then
 // `head`; returns the page.
 async function open(script, head = '') {
-  server.routes.clear();
-  server.routes.set('/stealth.js', { type: 'text/javascript', body: script ?? '' });
-  server.routes.set('/sw.js', { type: 'text/javascript', body: '' });
-  server.routes.set('/page', {
+  env.server.routes.clear();
+  env.server.routes.set('/stealth.js', { type: 'text/javascript', body: script ?? '' });
+  env.server.routes.set('/sw.js', { type: 'text/javascript', body: '' });
+  env.server.routes.set('/page', {
     body: `<!doctype html><html><head>${head}<script src="/stealth.js"></script></head><body></body></html>`,
   });
-  const opened = await openPage(browser);
-  await opened.page.goto(`${server.origin}/page`, { waitUntil: 'load' });
+  const opened = await openPage(env.browser);
+  await opened.page.goto(`${env.server.origin}/page`, { waitUntil: 'load' });
   return opened;
 }
 
@@ -186,7 +177,7 @@ describe('cookieTtl', () => {
   // Seconds from now to each cookie's expiry; -1 for session cookies.
   async function lifetimes(page) {
     const now = Date.now() / 1000;
-    const cookies = await page.context().cookies(server.origin);
+    const cookies = await page.context().cookies(env.server.origin);
     await page.context().clearCookies();
     return Object.fromEntries(cookies.map((c) => [c.name, c.expires === -1 ? -1 : Math.round((c.expires - now) / 60)]));
   }
@@ -225,15 +216,15 @@ describe('cookieTtl', () => {
 
 test('inside the content script, the stealth script works as its script text', async () => {
   const script = renderStealthScript({ doNotTrack: true, referrer: 'https://r.example/' });
-  server.routes.clear();
-  server.routes.set('/content.js', { type: 'text/javascript', body: renderContentScript({ script, nonce: 'n' }) });
-  server.routes.set('/page', {
+  env.server.routes.clear();
+  env.server.routes.set('/content.js', { type: 'text/javascript', body: renderContentScript({ script, nonce: 'n' }) });
+  env.server.routes.set('/page', {
     body: '<!doctype html><html><head><script src="/content.js"></script>' +
       '<script>window.seen = [navigator.doNotTrack, document.referrer];</script></head><body></body></html>',
   });
-  const { page, pageErrors } = await openPage(browser);
+  const { page, pageErrors } = await openPage(env.browser);
   try {
-    await page.goto(`${server.origin}/page`, { waitUntil: 'load' });
+    await page.goto(`${env.server.origin}/page`, { waitUntil: 'load' });
     assert.deepEqual(await page.evaluate(() => window.seen), ['1', 'https://r.example/']);
     assert.deepEqual(pageErrors, []);
   } finally {

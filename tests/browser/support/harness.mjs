@@ -71,6 +71,22 @@ export async function startServer(routes = new Map()) {
   };
 }
 
+// A browser and a page server for the tests of the calling suite (or file):
+// launched before the first test, closed after the last. The returned
+// object's `browser` and `server` are set once the tests run.
+export function browserAndServer() {
+  const env = { browser: null, server: null };
+  before(async () => {
+    env.browser = await launchBrowser();
+    env.server = await startServer();
+  });
+  after(async () => {
+    await env.browser?.close();
+    await env.server?.close();
+  });
+  return env;
+}
+
 // Opens a page that may reach 127.0.0.1 only, collecting its console lines
 // and uncaught errors.
 export async function openPage(browser) {
@@ -130,33 +146,24 @@ function caseTitle(c) {
 //   pageErrors true when uncaught page errors are expected (default: none)
 export function scriptletCases(title, cases) {
   describe(title, () => {
-    let browser;
-    let server;
-    before(async () => {
-      browser = await launchBrowser();
-      server = await startServer();
-    });
-    after(async () => {
-      await browser?.close();
-      await server?.close();
-    });
+    const env = browserAndServer();
     cases.forEach((c, i) => {
       test(caseTitle(c), async () => {
         const code = scriptletCode(c.scriptlet);
         const invocation = renderInvocation({ code, name: c.name ?? c.scriptlet, args: c.args,
                                               verbose: c.verbose, ruleText: c.ruleText });
         const pagePath = c.path ?? `/case/${i}`;
-        server.routes.clear();
+        env.server.routes.clear();
         for (const [routePath, route] of Object.entries(c.routes ?? {})) {
-          server.routes.set(routePath, route);
+          env.server.routes.set(routePath, route);
         }
-        server.routes.set(pagePath, { body: casePage(c, invocation) });
-        const { page, consoleLines, pageErrors } = await openPage(browser);
+        env.server.routes.set(pagePath, { body: casePage(c, invocation) });
+        const { page, consoleLines, pageErrors } = await openPage(env.browser);
         try {
-          await page.goto(server.origin + pagePath, { waitUntil: 'load' });
+          await page.goto(env.server.origin + pagePath, { waitUntil: 'load' });
           await page.waitForTimeout(c.settle ?? 50);
           const result = c.nodeCheck
-            ? await c.nodeCheck({ page, server })
+            ? await c.nodeCheck({ page, server: env.server })
             : await page.evaluate(`(async () => (${c.check}))()`);
           assert.equal(result, true, `check failed: ${c.nodeCheck ?? c.check}`);
           if (c.console !== undefined) {
