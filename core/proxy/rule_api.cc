@@ -60,18 +60,9 @@ int capped(int status) {
     return status > 3 ? 3 : status;
 }
 
-char *copy_text(const char *text, size_t length) {
-    char *copy = static_cast<char *>(malloc(length + 1));
-    if (copy != nullptr) {
-        memcpy(copy, text, length);
-        copy[length] = '\0';
-    }
-    return copy;
-}
-
 void copy_rule(const cached_rule_t *rule, char **out) {
     if (out != nullptr) {
-        *out = copy_text(rule->text, strnlen(rule->text, rule->text_len));
+        *out = strndup(rule->text, rule->text_len);  // up to its length or first NUL
     }
 }
 
@@ -164,7 +155,7 @@ int change_filtering_state(OvProxyFilter *facade, const char *domain, bool enabl
     }
     ov_rule_change_time_touch();
     if (ruleOut != nullptr) {
-        *ruleOut = copy_text(siteRule.data(), siteRule.size());
+        *ruleOut = strdup(siteRule.c_str());
     }
     return 0;
 }
